@@ -1,0 +1,280 @@
+// TMainForm: the game object. It owns every game field and fixed array, the
+// eleven pictures, and a reference to the host (the window, sound and files,
+// see game_host.h). Nothing here includes SDL: the whole game runs headless,
+// which is what makes replays, golden pictures and allocation tests possible.
+//
+// The fields are plain and public on purpose: every subsystem (rules, drawing,
+// input, the replay dump) reads and writes them directly, as the game always
+// has. The operations are grouped by the source file that implements them.
+#pragma once
+
+#include <cstdint>
+
+#include "app/game_host.h"
+#include "game/mt19937ar.h"
+#include "render/bitmap.h"
+
+// Scene codes.
+enum : int32_t {
+  kSceneTitle = 100,
+  kSceneTitleSlide = 110,
+  kSceneNewGame = 150,
+  kScenePlay = 200,
+  kScenePlace = 210,
+  kSceneInvert = 220,
+  kSceneGameOver = 300,
+};
+
+// Cell kinds.
+enum : int32_t {
+  kCellEmpty = 0,
+  kCellBlock = 1,
+  kCellClearing = 5,
+  kCellWall = 8,
+};
+
+constexpr int kBoardCols = 16;
+constexpr int kBoardRows = 26;
+constexpr int kWellLeft = 3;     // first column of the well
+constexpr int kWellRight = 12;   // last column of the well
+constexpr int kWellTop = 3;      // first row of the well
+constexpr int kWellBottom = 22;  // last row of the well
+constexpr int kEffectCount = 120;
+constexpr int kPieceSlots = 3;
+constexpr int32_t kScoreCap = 99999999;
+constexpr int32_t kDefaultBestScore = 765;
+
+// One board cell: six signed 32-bit integers.
+struct TCell {
+  int32_t kind;         // 0 empty, 1 block, 5 clearing, 8 wall
+  int32_t spriteCol;    // animation frame: column of the cell sprite sheet
+  int32_t spriteRow;    // display code: row of the cell sprite sheet
+  int32_t animCounter;  // per-cell animation counter
+  int32_t animFrame;    // animation scratch value
+  int32_t clearTimer;   // clearing cells: frames since the row was completed
+};
+
+// One cell of a 4 x 4 piece mask. Same six-integer layout as a board cell;
+// fields 2..6 are the preview overlay and are used in slot 0 only.
+struct TMaskCell {
+  int32_t filled;          // 0 or 1
+  int32_t spriteCol;       // overlay animation frame
+  int32_t overlayCode;     // row of the cell sprite sheet (10..21, 27)
+  int32_t overlayCounter;  // overlay animation counter
+  int32_t overlayFrame;    // overlay animation scratch value
+  int32_t spare;           // only ever cleared
+};
+
+// One effect particle.
+struct TEffect {
+  int32_t kind;  // 0 free; 1 or 2 selects the look
+  int32_t x;     // pixels on the frame
+  int32_t y;
+  int32_t age;   // 158 when spawned, +5 per drawn frame, freed above 340
+  int32_t dx;    // x step per frame, -2..1
+  int32_t t;     // 0 when spawned, +5 per drawn frame (blend level)
+};
+
+class TMainForm {
+ public:
+  explicit TMainForm(TGameHost& host);
+  TMainForm(const TMainForm&) = delete;
+  TMainForm& operator=(const TMainForm&) = delete;
+
+  // Zero-fills every game field (as a freshly created game object) without
+  // touching the pictures or the host.
+  void ZeroFields();
+
+  TGameHost& host;
+
+  // ---------------------------------------------------------------------
+  // Frame loop and scenes (src/app/frame_loop.cpp, src/app/startup.cpp)
+  // ---------------------------------------------------------------------
+  bool loopRunning = false;
+  bool frameActive = false;
+  uint32_t lastFrameTick = 0;
+  int32_t scene = 0;
+  int32_t errorCode = 0;
+  int32_t titleSlide = 0;
+  int32_t framesThisSecond = 0;
+  int32_t framesLastSecond = 0;
+  uint32_t secondStartTick = 0;
+  int32_t fpsSum = 0;
+  int32_t fpsSamples = 0;
+
+  // Start-up: best score, the Vorbis library, sound, pictures, effects,
+  // scene 100, then the loop flags. The real program and the replay both run it.
+  void FormCreate();
+  void LoadAssets();
+  // Shutdown: saves the best score. (Sound and music objects belong to the host
+  // and are released by it afterwards, in the order the game has always used.)
+  void FormDestroy();
+
+  // One idle call after the caller has slept 1 ms: runs at most one frame when
+  // at least 16 ms have passed since lastFrameTick (unsigned comparison), with
+  // `now` the millisecond clock. An exception escaping the frame clears
+  // loopRunning and frameActive for good and is rethrown to the caller.
+  void IdleFrame(uint32_t now);
+
+  // The ends of a game: scene 300, score signature, best-score save, title music.
+  void EndGame();
+
+  // ---------------------------------------------------------------------
+  // Pictures (owned here; loaded at start-up)
+  // ---------------------------------------------------------------------
+  TBitmap screenBmp, infoBmp, itemBmp, labelBmp, titleBmp, gaugeBmp, scoreBmp, score2Bmp, bgBmp,
+      bgCacheBmp, bomBmp;
+  int32_t boardLeft = 0;
+  int32_t boardTop = 0;
+
+  // ---------------------------------------------------------------------
+  // Game state and random numbers (src/game)
+  // ---------------------------------------------------------------------
+  TCell board[kBoardCols][kBoardRows] = {};               // [x][y]
+  TMaskCell pieces[4][4][kPieceSlots] = {};               // [i][j][slot]
+  TEffect effects[kEffectCount] = {};
+
+  int32_t level = 0;
+  int32_t score = 0;
+  int32_t bestScore = 0;
+  int32_t score2 = 0;
+  int32_t clearingCount = 0;
+  int32_t clearingShown = 0;
+  int32_t gaugeSub = 0;
+  int32_t gauge = 0;
+  int32_t phase = 0;
+  int32_t bgmTrack = 0;
+  int32_t levelShake = 0;
+  int32_t gaugeSpeed = 0;
+  int32_t riseStep = 0;
+  int32_t phaseShape = 0;
+  int32_t bonusValue = 0;
+  int32_t bonusTimer = 0;
+  int32_t bonusRow = 0;
+  int32_t advancedStart = 0;
+  int32_t versusMode = 0;
+  int32_t side2Auto = 0;
+  int32_t versusFrames = 0;
+  uint8_t turnSide = 0;
+  int32_t leaderShown = 0;
+  int32_t leaderShake = 0;
+  int32_t bgPhase = 0;
+  int32_t bgFade = 0;
+  int32_t cursorX = 0;
+  int32_t cursorY = 0;
+  int32_t cursorShown = 0;
+  int32_t previewX = 0;
+  int32_t previewY = 0;
+
+  // The two generators: the game's MT19937 and the system's 32-bit LCG.
+  TMt19937 mt;
+  uint32_t lcgState = 0;
+  uint64_t mtDraws = 0;   // MT19937 outputs consumed since seeding
+  uint64_t lcgDraws = 0;  // LCG steps since seeding
+
+  void SeedRandom(uint32_t timeOfDayMs);  // seeds the LCG, then MT19937 from it
+  void SeedMt(uint32_t seed);             // MT19937 only (replay's "seed mt")
+  void SeedLcg(uint32_t seed);            // LCG only (replay's "seed lcg")
+  int32_t RandomBelow(int32_t n);
+  int32_t LcgRandom(int32_t n);
+
+  void NewGame();
+  void DealPiece(int slot);
+  void SpawnEffects(int32_t col, int32_t row, int32_t kind);
+
+  // Play update (src/game/play.cpp)
+  void PlayFrame();
+  void PlacePiece();
+  void InvertPiece();
+  void ForceRise();
+  bool PieceFits() const;
+  void CommitPiece();
+  void DetectLines();
+  void AgeClearing();
+  void CollapseColumn(int x, int y);
+  void ShiftSlot(int to, int from);
+  void MakeDomino(int slot);
+  void UpdatePreview();
+  void ComputeOverlay();
+  void AnimateOverlay();
+  // Cursor key step: moves by (dx, dy), clamps to 0..12 / 0..22, shows it.
+  void StepCursor(int dx, int dy);
+
+  // Scoring, gauge and progression (src/game/scoring.cpp)
+  void AwardLines(int32_t lines, int32_t lastRow);
+  void AddScore(int32_t n);
+  void UpdateBestScore();
+  bool AdvanceGauge();
+  bool RaiseStack();
+  void NextBgmTrack();
+
+  // Automatic player (src/game/auto_player.cpp)
+  TCell aiBoard[kBoardCols][kBoardRows] = {};
+  TMaskCell aiPiece[4][4][kPieceSlots] = {};
+  uint8_t aiInverted = 0;
+  int32_t aiState = 0;
+  int32_t aiTargetX = 0;
+  int32_t aiTargetY = 0;
+  int32_t aiCounter = 0;
+
+  uint16_t AutoPlayerStep();
+  void CopyBoardToAi();
+  void CopyPieceToAi();
+  void InvertAiPiece();
+  bool AiFits(int x, int y) const;
+  void AiPlace(int x, int y);
+  bool AiHasFullLine() const;
+  bool AiFitsAt(int x, int y);
+  int FindLineColumn(int y);
+
+  // ---------------------------------------------------------------------
+  // Scene drawing (src/render)
+  // ---------------------------------------------------------------------
+  void DrawTitleScene();
+  void DrawTitleSlide();
+  void DrawPlayFrame();
+  void DrawGameOverFrame();
+  void AnimateCells();
+  void DrawBoard();
+  void DrawPieceSlot(int32_t x, int32_t y, int slot);
+  void DrawPreview();
+  void DrawGauge();
+  void DrawEffects();
+  void DrawScorePanel();
+  void DrawNumber8(int32_t x, int32_t y, int32_t value);
+  void DrawNumber2(int32_t x, int32_t y, int32_t value);
+  void DrawSmallNumber(int32_t x, int32_t y, int32_t value, int32_t level);
+  void ComposeBackground(int32_t band);
+
+  // ---------------------------------------------------------------------
+  // Keyboard and mouse (src/input)
+  // ---------------------------------------------------------------------
+  int32_t menuChoice = 0;
+  int32_t menuChoicePrev = 0;
+  bool showBackground = false;
+  bool showEffects = false;
+
+  enum TMouseButton { kMbLeft, kMbRight, kMbMiddle };
+  void FormKeyDown(uint16_t key, bool alt);
+  void FormMouseDown(TMouseButton button, int32_t x, int32_t y);
+  void FormMouseMove(int32_t x, int32_t y);
+  void VersusKey(uint16_t key);
+  void RestartGame();
+  void ReturnToTitle();
+
+  // ---------------------------------------------------------------------
+  // Sound and music requests (src/app/sound_requests.cpp)
+  // ---------------------------------------------------------------------
+  bool musicOnSlotB = false;
+
+  void PlayEffect(int n);
+  void PlayEffectChannel9();
+  void ResetMusic();
+  bool ChangeMusic(int fadeOutSeconds, int fadeInSeconds, const char* relPath);
+
+  // ---------------------------------------------------------------------
+  // Scores (src/score)
+  // ---------------------------------------------------------------------
+  void SaveBestScore();
+  void MakeScoreSignature();
+};

@@ -1,0 +1,45 @@
+// The game's one picture type: a 24-bit bitmap, 3 bytes per pixel in the
+// order blue, green, red, reached row by row through Row() (row 0 at the top).
+//
+// Every sprite sheet, the off-screen frame screenBmp and the composed
+// background bgCacheBmp are TBitmaps. Memory is allocated only by SetSize,
+// which start-up and the picture loader call; nothing inside a frame does.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+class TBitmap {
+ public:
+  TBitmap() = default;
+
+  // Resizes to width x height (negative values count as 0) and fills the
+  // pixels with zero (black). Allocates; never call it inside a frame.
+  void SetSize(int32_t width, int32_t height);
+
+  // Releases the pixels; the bitmap becomes 0 x 0.
+  void Clear();
+
+  int32_t Width() const { return width_; }
+  int32_t Height() const { return height_; }
+  bool Empty() const { return width_ <= 0 || height_ <= 0; }
+
+  // Distance in bytes between two rows (width * 3, no padding).
+  int32_t Stride() const { return width_ * 3; }
+
+  // Address of the first byte of row y, 0 <= y < Height(). No bounds check.
+  uint8_t* Row(int32_t y) { return pixels_.data() + static_cast<size_t>(y) * Stride(); }
+  const uint8_t* Row(int32_t y) const {
+    return pixels_.data() + static_cast<size_t>(y) * Stride();
+  }
+
+  uint8_t* Data() { return pixels_.data(); }
+  const uint8_t* Data() const { return pixels_.data(); }
+  size_t ByteSize() const { return pixels_.size(); }
+
+ private:
+  int32_t width_ = 0;
+  int32_t height_ = 0;
+  std::vector<uint8_t> pixels_;
+};

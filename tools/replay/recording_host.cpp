@@ -1,0 +1,96 @@
+#include "recording_host.h"
+
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "platform/picture_loader.h"
+#include "render/bitmap.h"
+
+namespace {
+bool FileExists(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+}  // namespace
+
+TRecordingHost::TRecordingHost(std::string assetsDir) : assetsDir_(std::move(assetsDir)) {
+  if (!assetsDir_.empty() && assetsDir_.back() != '/') assetsDir_ += '/';
+  // Reserved once so that recording inside a frame never allocates.
+  events_.reserve(1 << 16);
+}
+
+void TRecordingHost::Append(const char* line) {
+  // Keep within the reserved capacity: a runaway event list is cut rather
+  // than allowed to allocate inside a frame.
+  size_t n = std::strlen(line);
+  if (events_.size() + n + 1 > events_.capacity()) return;
+  events_.append(line, n);
+  events_.push_back('\n');
+}
+
+int32_t TRecordingHost::LoadBestScore() { return bestScoreAtStart; }
+bool TRecordingHost::LoadVorbisLibrary() { return true; }
+void TRecordingHost::CreateSound() {}
+bool TRecordingHost::LoadEffect(const char* relPath, int) {
+  return FileExists(assetsDir_ + relPath);
+}
+
+bool TRecordingHost::LoadPicture(const char* relPath, TBitmap& into) {
+  if (!readPictures) return true;
+  return LoadPictureFile((assetsDir_ + relPath).c_str(), into);
+}
+
+uint32_t TRecordingHost::Clock() { return clock; }
+
+void TRecordingHost::PlayEffect(int n, int32_t) {
+  char line[32];
+  std::snprintf(line, sizeof line, "sound %d", n);
+  Append(line);
+}
+
+void TRecordingHost::PlayEffectChannel9() { Append("sound ch9"); }
+
+void TRecordingHost::ResetMusic() { Append("music reset"); }
+
+bool TRecordingHost::ChangeMusic(int fadeOutSeconds, int fadeInSeconds, const char* relPath,
+                                 bool) {
+  char line[256];
+  std::snprintf(line, sizeof line, "music change %d %d %s", fadeOutSeconds, fadeInSeconds,
+                relPath);
+  Append(line);
+  return FileExists(assetsDir_ + relPath);
+}
+
+void TRecordingHost::SaveBestScore(int32_t value) {
+  char line[32];
+  std::snprintf(line, sizeof line, "save %d", static_cast<int>(value));
+  Append(line);
+}
+
+void TRecordingHost::LocalTimeText(char out[15]) {
+  std::snprintf(out, 15, "%.14s", localTime.c_str());
+}
+
+void TRecordingHost::ShowScoreWidgets(const char* text, const char* md5Hex) {
+  scoreWidgetsShown = true;
+  std::snprintf(scoreText, sizeof scoreText, "%s", text);
+  std::snprintf(scoreMd5, sizeof scoreMd5, "%s", md5Hex);
+}
+
+void TRecordingHost::HideScoreWidgets() { scoreWidgetsShown = false; }
+void TRecordingHost::ToggleFullScreen() { Append("fullscreen"); }
+
+void TRecordingHost::CloseWindow() {
+  closed = true;
+  Append("close");
+}
+
+void TRecordingHost::ShowWarning(const char* text) {
+  char line[512];
+  std::snprintf(line, sizeof line, "message %s", text);
+  Append(line);
+}
+
+void TRecordingHost::PresentFrame(const TBitmap&) { presentCount++; }
