@@ -30,8 +30,12 @@ void TRecordingHost::Append(const char* line) {
   events_.push_back('\n');
 }
 
-int32_t TRecordingHost::LoadBestScore() { return bestScoreAtStart; }
-bool TRecordingHost::LoadVorbisLibrary() { return true; }
+int32_t TRecordingHost::LoadBestScore() {
+  return bestScoreAtStart;
+}
+bool TRecordingHost::LoadVorbisLibrary() {
+  return true;
+}
 void TRecordingHost::CreateSound() {}
 bool TRecordingHost::LoadEffect(const char* relPath, int) {
   return FileExists(assetsDir_ + relPath);
@@ -42,7 +46,9 @@ bool TRecordingHost::LoadPicture(const char* relPath, TBitmap& into) {
   return LoadPictureFile((assetsDir_ + relPath).c_str(), into);
 }
 
-uint32_t TRecordingHost::Clock() { return clock; }
+uint32_t TRecordingHost::Clock() {
+  return clock;
+}
 
 void TRecordingHost::PlayEffect(int n, int32_t) {
   char line[32];
@@ -50,15 +56,17 @@ void TRecordingHost::PlayEffect(int n, int32_t) {
   Append(line);
 }
 
-void TRecordingHost::PlayEffectChannel9() { Append("sound ch9"); }
+void TRecordingHost::PlayEffectChannel9() {
+  Append("sound ch9");
+}
 
-void TRecordingHost::ResetMusic() { Append("music reset"); }
+void TRecordingHost::ResetMusic() {
+  Append("music reset");
+}
 
-bool TRecordingHost::ChangeMusic(int fadeOutSeconds, int fadeInSeconds, const char* relPath,
-                                 bool) {
+bool TRecordingHost::ChangeMusic(int fadeOutSeconds, int fadeInSeconds, const char* relPath, bool) {
   char line[256];
-  std::snprintf(line, sizeof line, "music change %d %d %s", fadeOutSeconds, fadeInSeconds,
-                relPath);
+  std::snprintf(line, sizeof line, "music change %d %d %s", fadeOutSeconds, fadeInSeconds, relPath);
   Append(line);
   return FileExists(assetsDir_ + relPath);
 }
@@ -79,8 +87,12 @@ void TRecordingHost::ShowScoreWidgets(const char* text, const char* md5Hex) {
   std::snprintf(scoreMd5, sizeof scoreMd5, "%s", md5Hex);
 }
 
-void TRecordingHost::HideScoreWidgets() { scoreWidgetsShown = false; }
-void TRecordingHost::ToggleFullScreen() { Append("fullscreen"); }
+void TRecordingHost::HideScoreWidgets() {
+  scoreWidgetsShown = false;
+}
+void TRecordingHost::ToggleFullScreen() {
+  Append("fullscreen");
+}
 
 void TRecordingHost::CloseWindow() {
   closed = true;
@@ -93,4 +105,6 @@ void TRecordingHost::ShowWarning(const char* text) {
   Append(line);
 }
 
-void TRecordingHost::PresentFrame(const TBitmap&) { presentCount++; }
+void TRecordingHost::PresentFrame(const TBitmap&) {
+  presentCount++;
+}

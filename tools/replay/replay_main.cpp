@@ -1,0 +1,93 @@
+// zazo-replay: runs the game headless from a script and prints its state.
+//
+//   zazo-replay [--assets DIR] [--dump-every N] [--screenshot FILE.bmp] SCRIPT
+//
+// SCRIPT '-' reads standard input. Exit status 0; 2 for a usage or script
+// error (naming the line); 1 when a file cannot be read or written.
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <sstream>
+#include <string>
+
+#include "replay_runner.h"
+#include "replay_script.h"
+
+namespace {
+
+int Usage() {
+  std::fprintf(stderr,
+               "usage: zazo-replay [--assets DIR] [--dump-every N] [--screenshot FILE.bmp] "
+               "SCRIPT\n");
+  return 2;
+}
+
+// The folder of this program, ending in '/'.
+std::string ProgramDir() {
+  char path[4096];
+  ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
+  if (n <= 0) return "./";
+  path[n] = '\0';
+  std::string p(path);
+  size_t slash = p.rfind('/');
+  return slash == std::string::npos ? "./" : p.substr(0, slash + 1);
+}
+
+bool ReadAll(const std::string& name, std::string* text) {
+  if (name == "-") {
+    std::ostringstream ss;
+    ss << std::cin.rdbuf();
+    *text = ss.str();
+    return true;
+  }
+  FILE* f = std::fopen(name.c_str(), "rb");
+  if (!f) return false;
+  char buf[65536];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) text->append(buf, n);
+  std::fclose(f);
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  TReplayOptions options;
+  options.assetsDir = ProgramDir();
+  std::string scriptName;
+  for (int i = 1; i < argc; i++) {
+    std::string a = argv[i];
+    if (a == "--assets" && i + 1 < argc) {
+      options.assetsDir = argv[++i];
+      if (!options.assetsDir.empty() && options.assetsDir.back() != '/') options.assetsDir += '/';
+    } else if (a == "--dump-every" && i + 1 < argc) {
+      char* end = nullptr;
+      long n = std::strtol(argv[++i], &end, 10);
+      if (!end || *end != '\0' || n < 1 || n > 100000000) return Usage();
+      options.dumpEvery = static_cast<int>(n);
+    } else if (a == "--screenshot" && i + 1 < argc) {
+      options.screenshotPath = argv[++i];
+    } else if (scriptName.empty() && (a == "-" || a.rfind("--", 0) != 0)) {
+      scriptName = a;
+    } else {
+      return Usage();
+    }
+  }
+  if (scriptName.empty()) return Usage();
+
+  std::string text;
+  if (!ReadAll(scriptName, &text)) {
+    std::fprintf(stderr, "zazo-replay: cannot read %s: %s\n", scriptName.c_str(),
+                 std::strerror(errno));
+    return 1;
+  }
+  TReplayScript script;
+  std::string error;
+  if (!ParseReplayScript(text, &script, &error)) {
+    std::fprintf(stderr, "zazo-replay: %s: %s\n", scriptName.c_str(), error.c_str());
+    return 2;
+  }
+  return RunReplay(script, options, stdout);
+}

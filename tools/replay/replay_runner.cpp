@@ -1,0 +1,194 @@
+#include "replay_runner.h"
+
+#include <algorithm>
+#include <cinttypes>
+#include <cstdarg>
+#include <cstring>
+#include <exception>
+
+#include "app/main.h"
+#include "recording_host.h"
+#include "render/bmp_file.h"
+
+namespace {
+
+void AppendLine(std::string* out, const char* format, ...) __attribute__((format(printf, 2, 3)));
+void AppendLine(std::string* out, const char* format, ...) {
+  char line[512];
+  va_list args;
+  va_start(args, format);
+  std::vsnprintf(line, sizeof line, format, args);
+  va_end(args);
+  out->append(line);
+  out->push_back('\n');
+}
+
+void DeliverEvent(const TReplayEvent& e, TMainForm& form) {
+  switch (e.kind) {
+    case TReplayEvent::kKey:
+      form.FormKeyDown(static_cast<uint16_t>(e.key), e.alt);
+      break;
+    case TReplayEvent::kMove:
+      form.FormMouseMove(e.x, e.y);
+      break;
+    case TReplayEvent::kDown:
+      form.FormMouseDown(static_cast<TMainForm::TMouseButton>(e.button), e.x, e.y);
+      break;
+  }
+}
+
+}  // namespace
+
+void AppendDumpBlock(int32_t frame, const TMainForm& f, TRecordingHost& host, std::string* out) {
+  AppendLine(out, "frame %d", frame);
+  AppendLine(out, "scene %d", f.scene);
+  const struct {
+    const char* name;
+    int64_t value;
+  } fields[] = {
+      {"level", f.level},
+      {"score", f.score},
+      {"score2", f.score2},
+      {"bestScore", f.bestScore},
+      {"clearingCount", f.clearingCount},
+      {"clearingShown", f.clearingShown},
+      {"gaugeSub", f.gaugeSub},
+      {"gauge", f.gauge},
+      {"phase", f.phase},
+      {"bgmTrack", f.bgmTrack},
+      {"levelShake", f.levelShake},
+      {"gaugeSpeed", f.gaugeSpeed},
+      {"riseStep", f.riseStep},
+      {"phaseShape", f.phaseShape},
+      {"bonusValue", f.bonusValue},
+      {"bonusTimer", f.bonusTimer},
+      {"bonusRow", f.bonusRow},
+      {"advancedStart", f.advancedStart},
+      {"versusMode", f.versusMode},
+      {"side2Auto", f.side2Auto},
+      {"versusFrames", f.versusFrames},
+      {"turnSide", f.turnSide},
+      {"leaderShown", f.leaderShown},
+      {"leaderShake", f.leaderShake},
+      {"bgPhase", f.bgPhase},
+      {"bgFade", f.bgFade},
+      {"cursorX", f.cursorX},
+      {"cursorY", f.cursorY},
+      {"cursorShown", f.cursorShown},
+      {"previewX", f.previewX},
+      {"previewY", f.previewY},
+      {"menuChoice", f.menuChoice},
+      {"menuChoicePrev", f.menuChoicePrev},
+      {"titleSlide", f.titleSlide},
+      {"showBackground", f.showBackground ? 1 : 0},
+      {"showEffects", f.showEffects ? 1 : 0},
+      {"framesThisSecond", f.framesThisSecond},
+      {"framesLastSecond", f.framesLastSecond},
+      {"secondStartTick", f.secondStartTick},
+      {"fpsSum", f.fpsSum},
+      {"fpsSamples", f.fpsSamples},
+      {"errorCode", f.errorCode},
+      {"loopRunning", f.loopRunning ? 1 : 0},
+      {"aiState", f.aiState},
+      {"aiTargetX", f.aiTargetX},
+      {"aiTargetY", f.aiTargetY},
+      {"aiCounter", f.aiCounter},
+      {"aiInverted", f.aiInverted},
+      {"musicOnSlotB", f.musicOnSlotB ? 1 : 0},
+  };
+  for (const auto& field : fields) AppendLine(out, "%s %" PRId64, field.name, field.value);
+  AppendLine(out, "mtDraws %" PRIu64, f.mtDraws);
+  AppendLine(out, "lcgDraws %" PRIu64, f.lcgDraws);
+
+  for (int y = 0; y < kBoardRows; y++) {
+    char line[256];
+    int n = std::snprintf(line, sizeof line, "row %d", y);
+    for (int x = 0; x < kBoardCols; x++) {
+      n += std::snprintf(line + n, sizeof line - n, " %d", f.board[x][y].kind);
+    }
+    AppendLine(out, "%s", line);
+  }
+  for (int y = 0; y < kBoardRows; y++) {
+    char line[256];
+    int n = std::snprintf(line, sizeof line, "timer %d", y);
+    for (int x = 0; x < kBoardCols; x++) {
+      n += std::snprintf(line + n, sizeof line - n, " %d", f.board[x][y].clearTimer);
+    }
+    AppendLine(out, "%s", line);
+  }
+  for (int s = 0; s < kPieceSlots; s++) {
+    for (int j = 0; j < 4; j++) {
+      AppendLine(out, "slot %d %d %d %d %d %d", s, j, f.pieces[0][j][s].filled,
+                 f.pieces[1][j][s].filled, f.pieces[2][j][s].filled, f.pieces[3][j][s].filled);
+    }
+  }
+  for (int k = 0; k < kEffectCount; k++) {
+    const TEffect& e = f.effects[k];
+    if (e.kind > 0) {
+      AppendLine(out, "effect %d %d %d %d %d %d %d", k, e.kind, e.x, e.y, e.age, e.dx, e.t);
+    }
+  }
+  out->append(host.Events());
+  host.ClearEvents();
+  if (host.scoreWidgetsShown) {
+    AppendLine(out, "scoreEdit %s", host.scoreText);
+    AppendLine(out, "scoreMd5 %s", host.scoreMd5);
+  }
+  AppendLine(out, "end");
+}
+
+int RunReplay(const TReplayScript& script, const TReplayOptions& options, FILE* out) {
+  TRecordingHost host(options.assetsDir);
+  host.bestScoreAtStart = script.best;
+  host.localTime = script.time;
+  host.clock = 0;
+  TMainForm form(host);
+  // Start-up seeds both generators first, then creates the window.
+  form.SeedLcg(script.seedLcg);
+  form.SeedMt(script.seedMt);
+  form.FormCreate();
+
+  std::string block;
+  block.reserve(1 << 14);
+  const int every = options.dumpEvery < 1 ? 1 : options.dumpEvery;
+  auto flush = [&](int32_t frame) {
+    block.clear();
+    AppendDumpBlock(frame, form, host, &block);
+    std::fwrite(block.data(), 1, block.size(), out);
+  };
+  flush(0);
+
+  // Events at the same frame keep their file order.
+  std::vector<TReplayEvent> events = script.events;
+  std::stable_sort(events.begin(), events.end(),
+                   [](const TReplayEvent& a, const TReplayEvent& b) { return a.frame < b.frame; });
+  size_t next = 0;
+  for (int32_t frame = 1; frame <= script.frames; frame++) {
+    host.clock = 16u * static_cast<uint32_t>(frame);
+    while (next < events.size() && events[next].frame < frame) next++;
+    while (next < events.size() && events[next].frame == frame) {
+      DeliverEvent(events[next++], form);
+      if (host.closed) break;
+    }
+    if (host.closed) {
+      flush(frame);
+      break;
+    }
+    try {
+      form.IdleFrame(host.clock);
+    } catch (const std::exception& e) {
+      host.ShowWarning(e.what());
+    }
+    if (frame % every == 0 || frame == script.frames) flush(frame);
+  }
+  std::fflush(out);
+
+  if (!options.screenshotPath.empty()) {
+    std::string error;
+    if (!WriteBmpFile(options.screenshotPath, form.screenBmp, &error)) {
+      std::fprintf(stderr, "zazo-replay: %s\n", error.c_str());
+      return 1;
+    }
+  }
+  return 0;
+}
