@@ -1,0 +1,30 @@
+// zazo-bench: prints one line per figure, "name value", and nothing else.
+#include <cstdio>
+
+#include "figures.h"
+
+// Until the music benchmark lands.
+__attribute__((weak)) double BenchMusicHalfUs() {
+  return -1;
+}
+
+int main() {
+  const double memcpyUs = BenchMemcpyFrameUs();
+  const double playUs = BenchPlayFrameUs();
+  const double titleUs = BenchTitleFrameUs();
+  const double presentUs = BenchPresentPrepUs();
+  const double aiMaxUs = BenchAiStepMaxUs();
+  const double musicUs = BenchMusicHalfUs();
+  // A half-buffer holds 20,480 frames of sound: 464,399 microseconds.
+  constexpr double kHalfBufferUs = 464399.0;
+  std::printf("memcpy_frame_us %.2f\n", memcpyUs);
+  std::printf("play_frame_us %.2f\n", playUs);
+  std::printf("title_frame_us %.2f\n", titleUs);
+  std::printf("present_prep_us %.2f\n", presentUs);
+  std::printf("ai_step_max_us %.2f\n", aiMaxUs);
+  std::printf("music_half_us %.2f\n", musicUs);
+  std::printf("play_frame_ratio %.3f\n", playUs / memcpyUs);
+  std::printf("present_prep_ratio %.3f\n", presentUs / memcpyUs);
+  std::printf("music_core_share %.5f\n", musicUs / kHalfBufferUs);
+  return 0;
+}

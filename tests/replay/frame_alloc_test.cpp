@@ -1,0 +1,107 @@
+// Frames must never touch the heap: every frame of every scene, with input
+// between frames, runs on fixed arrays and preallocated pictures.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+#include "app/main.h"
+#include "recording_host.h"
+
+namespace {
+std::atomic<bool> gCounting{false};
+std::atomic<long> gAllocations{0};
+}  // namespace
+
+void* operator new(size_t size) {
+  if (gCounting.load(std::memory_order_relaxed)) gAllocations++;
+  void* p = std::malloc(size ? size : 1);
+  if (!p) throw std::bad_alloc();
+  return p;
+}
+void* operator new[](size_t size) {
+  return operator new(size);
+}
+void operator delete(void* p) noexcept {
+  std::free(p);
+}
+void operator delete[](void* p) noexcept {
+  std::free(p);
+}
+void operator delete(void* p, size_t) noexcept {
+  std::free(p);
+}
+void operator delete[](void* p, size_t) noexcept {
+  std::free(p);
+}
+
+namespace {
+
+class FrameAllocTest : public ::testing::Test {
+ protected:
+  FrameAllocTest() : host(ZAZO_BINARY_DIR "/"), form(host) {}
+
+  void SetUp() override {
+    form.SeedMt(1234);
+    form.SeedLcg(99);
+    form.FormCreate();
+    if (form.errorCode != 0) {
+      // No generated pictures in this build folder: draw into empty sheets.
+      host.readPictures = false;
+      form.LoadAssets();
+    }
+    ASSERT_EQ(form.errorCode, 0);
+  }
+
+  // Runs n frames, delivering `key` (if not 0) before every k-th frame, and
+  // returns the number of heap allocations made meanwhile.
+  long Frames(int n, uint16_t key = 0, int every = 1) {
+    long before = gAllocations;
+    gCounting = true;
+    for (int i = 0; i < n; i++) {
+      host.clock += 16;
+      if (key != 0 && i % every == 0) form.FormKeyDown(key, false);
+      form.IdleFrame(host.clock);
+    }
+    gCounting = false;
+    host.ClearEvents();
+    return gAllocations - before;
+  }
+
+  TRecordingHost host;
+  TMainForm form;
+};
+
+TEST_F(FrameAllocTest, TitleSlidePlayAndGameOverFramesDoNotAllocate) {
+  EXPECT_EQ(Frames(200), 0);  // title with sparkles
+  long before = gAllocations;
+  gCounting = true;
+  for (int y = 190; y < 320; y += 7) form.FormMouseMove(300, y);  // menu hover
+  gCounting = false;
+  EXPECT_EQ(gAllocations - before, 0);
+  EXPECT_EQ(Frames(1, '4'), 0);  // choose a normal game: the slide
+  EXPECT_EQ(Frames(70), 0);      // slide, new game, first play frames
+  EXPECT_EQ(form.scene, kScenePlay);
+  // Play: move, invert, place, raise, until the stack tops out.
+  const uint16_t keys[] = {'D', 'S', 'B', 'V', 'A', 'V', 'S', 'V', 'G'};
+  for (int round = 0; round < 400 && form.scene != kSceneGameOver; round++) {
+    ASSERT_EQ(Frames(3, keys[round % 9]), 0) << "round " << round;
+  }
+  EXPECT_EQ(form.scene, kSceneGameOver);
+  EXPECT_EQ(Frames(300), 0);  // game over animates on
+}
+
+TEST_F(FrameAllocTest, VersusAgainstTheComputerDoesNotAllocate) {
+  EXPECT_EQ(Frames(1, '6'), 0);
+  EXPECT_EQ(Frames(62), 0);
+  EXPECT_EQ(form.versusMode, 1);
+  const uint16_t keys[] = {'V', 'D', 'B', 'S', 'G', 'A'};
+  for (int round = 0; round < 2000 && form.scene != kSceneGameOver; round++) {
+    ASSERT_EQ(Frames(6, keys[round % 6], 3), 0) << "round " << round;
+  }
+  EXPECT_EQ(form.scene, kSceneGameOver);
+  EXPECT_EQ(Frames(100), 0);
+}
+
+}  // namespace
