@@ -1,0 +1,207 @@
+// The blit routines. The keyed copy tests eight pixels (24 bytes, three
+// 64-bit words) at a time against the key colour and writes whole words:
+// all-opaque groups are stored as they are, all-transparent groups are
+// skipped, mixed groups are merged through a byte mask. The result is the
+// same, byte for byte, as testing and copying one pixel at a time.
+#include "render/blit.h"
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cstring>
+
+static_assert(std::endian::native == std::endian::little,
+              "the word-wise key test reads pixels as little-endian words");
+
+namespace {
+
+// Where a rectangle operation reads and writes after clipping.
+struct TClip {
+  int32_t dstX, dstY;  // first destination pixel
+  int32_t srcX, srcY;  // the source pixel that lands on it
+  int32_t width, height;
+};
+
+bool ClipRect(int32_t x, int32_t y, const TRect& r, const TBitmap& dst, const TBitmap& src,
+              TClip& c) {
+  // Cut the source rectangle to the source picture.
+  const int32_t sl = std::max(r.Left, 0);
+  const int32_t st = std::max(r.Top, 0);
+  const int32_t sr = std::min(r.Right, src.Width() - 1);
+  const int32_t sb = std::min(r.Bottom, src.Height() - 1);
+  if (sr <= sl || sb <= st) return false;
+  // Place it at (x, y) whatever was cut, then cut to the destination.
+  const int64_t dl = std::max<int64_t>(x, 0);
+  const int64_t dt = std::max<int64_t>(y, 0);
+  const int64_t dr = std::min<int64_t>(int64_t{x} + (sr - sl), dst.Width() - 1);
+  const int64_t db = std::min<int64_t>(int64_t{y} + (sb - st), dst.Height() - 1);
+  if (dr <= dl || db <= dt) return false;
+  c.dstX = static_cast<int32_t>(dl);
+  c.dstY = static_cast<int32_t>(dt);
+  c.srcX = static_cast<int32_t>(dl - x + sl);
+  c.srcY = static_cast<int32_t>(dt - y + st);
+  c.width = static_cast<int32_t>(dr - dl + 1);
+  c.height = static_cast<int32_t>(db - dt + 1);
+  return true;
+}
+
+inline uint64_t Load64(const uint8_t* p) {
+  uint64_t v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
+}
+
+inline void Store64(uint8_t* p, uint64_t v) {
+  std::memcpy(p, &v, sizeof v);
+}
+
+constexpr uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
+
+// Bit i set when byte i of x is zero (exact: no false hits from carries).
+inline uint32_t ZeroByteBits(uint64_t x) {
+  const uint64_t z = ~(((x & kLow7) + kLow7) | x | kLow7);  // 0x80 in each zero byte
+  return static_cast<uint32_t>(((z >> 7) * 0x0102040810204080ull) >> 56);
+}
+
+// kByteMask[b]: byte i is 0xFF when bit i of b is set.
+constexpr std::array<uint64_t, 256> MakeByteMasks() {
+  std::array<uint64_t, 256> t{};
+  for (int b = 0; b < 256; b++) {
+    uint64_t v = 0;
+    for (int i = 0; i < 8; i++) {
+      if (b & (1 << i)) v |= 0xFFull << (8 * i);
+    }
+    t[b] = v;
+  }
+  return t;
+}
+constexpr std::array<uint64_t, 256> kByteMask = MakeByteMasks();
+
+// The first byte of each of eight pixels in a 24-byte group.
+constexpr uint32_t kPixelStarts = 0x249249u;
+
+// The key colour, as bytes and as the three words of eight key pixels.
+struct TKey {
+  uint8_t b, g, r;
+  uint64_t w0, w1, w2;
+};
+
+TKey ReadKey(const TBitmap& src) {
+  TKey k;
+  const uint8_t* p = src.Row(0);
+  k.b = p[0];
+  k.g = p[1];
+  k.r = p[2];
+  uint8_t group[24];
+  for (int i = 0; i < 24; i += 3) {
+    group[i] = k.b;
+    group[i + 1] = k.g;
+    group[i + 2] = k.r;
+  }
+  k.w0 = Load64(group);
+  k.w1 = Load64(group + 8);
+  k.w2 = Load64(group + 16);
+  return k;
+}
+
+inline bool IsKey(const uint8_t* s, const TKey& k) {
+  return s[0] == k.b && s[1] == k.g && s[2] == k.r;
+}
+
+void KeyedRow(uint8_t* d, const uint8_t* s, int32_t n, const TKey& k) {
+  for (; n >= 8; n -= 8, s += 24, d += 24) {
+    const uint64_t s0 = Load64(s);
+    const uint64_t s1 = Load64(s + 8);
+    const uint64_t s2 = Load64(s + 16);
+    const uint32_t same =
+        ZeroByteBits(s0 ^ k.w0) | ZeroByteBits(s1 ^ k.w1) << 8 | ZeroByteBits(s2 ^ k.w2) << 16;
+    const uint32_t keyPixels = same & (same >> 1) & (same >> 2) & kPixelStarts;
+    if (keyPixels == 0) {
+      Store64(d, s0);
+      Store64(d + 8, s1);
+      Store64(d + 16, s2);
+      continue;
+    }
+    if (keyPixels == kPixelStarts) continue;
+    const uint32_t keep = keyPixels * 7u;  // all three bytes of every key pixel
+    const uint64_t m0 = kByteMask[keep & 0xFF];
+    const uint64_t m1 = kByteMask[(keep >> 8) & 0xFF];
+    const uint64_t m2 = kByteMask[keep >> 16];
+    Store64(d, (s0 & ~m0) | (Load64(d) & m0));
+    Store64(d + 8, (s1 & ~m1) | (Load64(d + 8) & m1));
+    Store64(d + 16, (s2 & ~m2) | (Load64(d + 16) & m2));
+  }
+  for (; n > 0; n--, s += 3, d += 3) {
+    if (!IsKey(s, k)) {
+      d[0] = s[0];
+      d[1] = s[1];
+      d[2] = s[2];
+    }
+  }
+}
+
+}  // namespace
+
+void BlitOpaque(int32_t x, int32_t y, const TRect& srcRect, TBitmap& dst, const TBitmap& src) {
+  TClip c;
+  if (!ClipRect(x, y, srcRect, dst, src, c)) return;
+  const size_t bytes = static_cast<size_t>(c.width) * 3;
+  for (int32_t row = 0; row < c.height; row++) {
+    std::memcpy(dst.Row(c.dstY + row) + 3 * c.dstX, src.Row(c.srcY + row) + 3 * c.srcX, bytes);
+  }
+}
+
+void BlitKeyed(int32_t x, int32_t y, const TRect& srcRect, TBitmap& dst, const TBitmap& src) {
+  TClip c;
+  if (!ClipRect(x, y, srcRect, dst, src, c)) return;
+  const TKey key = ReadKey(src);
+  for (int32_t row = 0; row < c.height; row++) {
+    KeyedRow(dst.Row(c.dstY + row) + 3 * c.dstX, src.Row(c.srcY + row) + 3 * c.srcX, c.width, key);
+  }
+}
+
+void BlitKeyedBlend(int32_t x, int32_t y, const TRect& srcRect, TBitmap& dst, const TBitmap& src,
+                    uint16_t level) {
+  TClip c;
+  if (!ClipRect(x, y, srcRect, dst, src, c)) return;
+  if (level == 0) return;
+  const uint32_t keepShare = std::min<uint32_t>(level, 255);
+  const uint32_t srcShare = 256 - keepShare;
+  const TKey key = ReadKey(src);
+  for (int32_t row = 0; row < c.height; row++) {
+    uint8_t* d = dst.Row(c.dstY + row) + 3 * c.dstX;
+    const uint8_t* s = src.Row(c.srcY + row) + 3 * c.srcX;
+    for (int32_t n = c.width; n > 0; n--, s += 3, d += 3) {
+      if (IsKey(s, key)) continue;
+      // Each term is truncated before the sum, which therefore stays <= 255.
+      d[0] = static_cast<uint8_t>(((s[0] * srcShare) >> 8) + ((d[0] * keepShare) >> 8));
+      d[1] = static_cast<uint8_t>(((s[1] * srcShare) >> 8) + ((d[1] * keepShare) >> 8));
+      d[2] = static_cast<uint8_t>(((s[2] * srcShare) >> 8) + ((d[2] * keepShare) >> 8));
+    }
+  }
+}
+
+void CopyBitmap(TBitmap& dst, const TBitmap& src) {
+  const int32_t rows = std::min(dst.Height(), src.Height());
+  const int32_t cols = std::min(dst.Width(), src.Width());
+  if (rows <= 0 || cols <= 0) return;
+  const size_t bytes = static_cast<size_t>(cols) * 3;
+  for (int32_t row = 0; row < rows; row++) std::memcpy(dst.Row(row), src.Row(row), bytes);
+}
+
+void FillBlack(TBitmap& bmp) {
+  if (bmp.ByteSize() > 0) std::memset(bmp.Data(), 0, bmp.ByteSize());
+}
+
+void DrawBitmapAt(TBitmap& dst, const TBitmap& src, int32_t x, int32_t y) {
+  const int64_t left = std::max<int64_t>(x, 0);
+  const int64_t top = std::max<int64_t>(y, 0);
+  const int64_t right = std::min<int64_t>(int64_t{x} + src.Width(), dst.Width());  // exclusive
+  const int64_t bottom = std::min<int64_t>(int64_t{y} + src.Height(), dst.Height());
+  if (right <= left || bottom <= top) return;
+  const size_t bytes = static_cast<size_t>(right - left) * 3;
+  for (int64_t row = top; row < bottom; row++) {
+    std::memcpy(dst.Row(static_cast<int32_t>(row)) + 3 * left,
+                src.Row(static_cast<int32_t>(row - y)) + 3 * (left - x), bytes);
+  }
+}
