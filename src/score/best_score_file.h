@@ -8,15 +8,35 @@
 // The value of the file's first line (line ends CR LF, LF or CR): a signed
 // 32-bit decimal with optional leading blanks and sign. Anything else (no
 // digits, out of range, trailing characters, an empty file) gives 0.
+//
+// Blanks are spaces and tabs. A leading '+' is accepted ("+12" is 12), as the
+// game has always read it; the file is never written with one. Leading zeros
+// are accepted. A UTF-8 byte-order mark before the line (left by some text
+// editors) is skipped, so a hand-edited file keeps its score.
 int32_t ParseBestScore(std::string_view content);
 
 // value in decimal followed by CR LF.
 std::string FormatBestScore(int32_t value);
 
+// The same into out (at least 14 bytes), NUL-terminated; returns the length.
+int FormatBestScoreTo(int32_t value, char* out, int outSize);
+
 // Reads path: 765 when no file exists, else ParseBestScore of its content.
+// Only the first line is read, and no further than the first character that
+// settles the value, however large the file is.
+//
+// A path that exists but cannot be read as a file (a folder, a device, no
+// read permission, a read error) also gives 765, as if there were no file:
+// its real value is unknown, so it is not shown as 0. It is not overwritten
+// blindly either: the save never replaces a folder or a device, nor a file
+// we may not write to. LoadBestScoreFile(path, &error) then sets error to
+// "<path>: <reason>"; it leaves error empty for a missing file.
 int32_t LoadBestScoreFile(const std::string& path);
+int32_t LoadBestScoreFile(const std::string& path, std::string* error);
 
 // Writes path atomically (temporary file in the same folder, flush, fsync,
 // rename over, folder fsync). On failure returns false with a message in
-// *error and leaves any earlier file as it was.
+// *error ("cannot save the best score: <path>: <reason>") and leaves any
+// earlier file as it was; a read-only file is not replaced. Allocates
+// nothing when it succeeds (it runs at game over, inside a frame).
 bool SaveBestScoreFile(const std::string& path, int32_t value, std::string* error);

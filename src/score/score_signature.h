@@ -2,6 +2,7 @@
 // text and the game's salt, and the web registration page.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -10,14 +11,34 @@ extern const char kScoreSalt[];
 // The score server's registration address, path and query "/score/?mode=reg".
 extern const char kRegistrationAddress[];
 
+// Length of a score text: 14 date-time digits, 8 score, 8 level, 3 frame rate.
+constexpr int kScoreTextLength = 33;
+
 // Lowercase hexadecimal MD5 of text (32 characters).
 std::string Md5Hex(const std::string& text);
+
+// The same into a fixed buffer: 32 digits and a NUL. Allocates nothing.
+void Md5HexTo(const char* data, size_t len, char out[33]);
+
+// The signature of a score text: Md5Hex(scoreText + kScoreSalt), computed
+// without joining the two. Allocates nothing.
+void SignScoreText(const char* scoreText, size_t len, char out[33]);
 
 // dateTime14 ("yyyymmddhhnnss") + "%.8d" score + "%.8d" level + "%.3d" avgPlusOne.
 // Writes at most outSize bytes including the NUL; returns the length.
 int MakeScoreText(char* out, int outSize, const char* dateTime14, int32_t score, int32_t level,
                   int32_t avgPlusOne);
 
+// kRegistrationAddress + "&score=" + scoreText + "&p=" + md5Hex.
+std::string RegistrationLink(const std::string& scoreText, const std::string& md5Hex);
+
 // The 36-line registration page (CR LF line ends, Shift-JIS) for the given
 // score text and signature.
 std::string BuildRegistrationPage(const std::string& scoreText, const std::string& md5Hex);
+
+// Writes the registration page to path (normally save/scorereg.html),
+// replacing any earlier page. On failure returns false with a message in
+// *error ("cannot write the registration page: <path>: <reason>"); the
+// caller should then not open the page.
+bool WriteRegistrationPage(const std::string& path, const std::string& scoreText,
+                           const std::string& md5Hex, std::string* error);

@@ -1,0 +1,139 @@
+#include "score/score_signature.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "score/MD5.h"
+#include "score/atomic_file.h"
+
+const char kScoreSalt[] = "h3Tq9pLx2VmW8rKd";
+const char kRegistrationAddress[] = "http://zazo-puzzle.example/score/?mode=reg";
+
+namespace {
+
+// The registration page, one entry per line, already in Shift-JIS (the
+// Japanese text is given byte by byte, with the text itself beside it).
+// Every {LINK} becomes the registration link. Each line ends in CR LF.
+constexpr const char* kPageLines[] = {
+    "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01 Transitional//EN\">",
+    "<html lang=\"ja\"><head><meta http-equiv=\"Content-Type\" content=\"text/html; "
+    "charset=shift_jis\">",
+    "<meta http-equiv=\"refresh\" CONTENT=\"10;URL={LINK}\">",
+    "<style>",
+    "body {",
+    "font-family: \"Lucida Grande\", \"Lucida Sans Unicode\", \"Trebuchet MS\", Trebuchet, Arial, "
+    "sans-serif;",
+    "font-size: 90%;",
+    "line-height: 1.5em;",
+    "background-color: #FFFCFB;",
+    "margin: 10px;",
+    "padding: 10px;",
+    "}",
+    "h1 {",
+    "padding: 6px;",
+    "border-width: 0px 0px 1px;",
+    "border-color: silver;",
+    "border-style: solid;",
+    "line-height: 1.5em;",
+    "}",
+    "div.code {",
+    // font-family: "ＭＳゴシック","Osaka-等幅",monospace;
+    "font-family: \"\x82\x6c\x82\x72\x83\x53\x83\x56\x83\x62\x83\x4e\",\"Osaka-\x93\x99\x95\x9d\","
+    "monospace;",
+    "background-color: whitesmoke;",
+    "margin: 3%;",
+    "padding: 6px;",
+    "border-width: 1px;",
+    "border-color: silver;",
+    "border-style: double;",
+    "}",
+    "</style>",
+    // <title>スコア 登録</title>
+    "<title>\x83\x58\x83\x52\x83\x41 \x93\x6f\x98\x5e</title>",
+    "</head>",
+    // <body #FFFFF8><h1>現在のスコアを登録</h1>
+    "<body #FFFFF8><h1>\x8c\xbb\x8d\xdd\x82\xcc\x83\x58\x83\x52\x83\x41\x82\xf0\x93\x6f\x98\x5e"
+    "</h1>",
+    // <p>このプレイのスコアを web サイトに登録します。</p>
+    "<p>\x82\xb1\x82\xcc\x83\x76\x83\x8c\x83\x43\x82\xcc\x83\x58\x83\x52\x83\x41\x82\xf0 web "
+    "\x83\x54\x83\x43\x83\x67\x82\xc9\x93\x6f\x98\x5e\x82\xb5\x82\xdc\x82\xb7\x81\x42</p>",
+    // <p>10 秒後、下記のスコア登録ページに移動します。</p>
+    "<p>10 \x95\x62\x8c\xe3\x81\x41\x89\xba\x8b\x4c\x82\xcc\x83\x58\x83\x52\x83\x41\x93\x6f\x98"
+    "\x5e\x83\x79\x81\x5b\x83\x57\x82\xc9\x88\xda\x93\xae\x82\xb5\x82\xdc\x82\xb7\x81\x42</p>",
+    "<div class=\"code\"><p><a href=\"{LINK}\">{LINK}</a></p></div>",
+    "</body></html>",
+};
+static_assert(sizeof kPageLines / sizeof kPageLines[0] == 36, "the page has 36 lines");
+
+constexpr char kLinkMark[] = "{LINK}";
+
+}  // namespace
+
+void Md5HexTo(const char* data, size_t len, char out[33]) {
+  uint8_t digest[16];
+  Md5Digest(data, len, digest);
+  Md5ToHex(digest, out);
+}
+
+std::string Md5Hex(const std::string& text) {
+  char hex[33];
+  Md5HexTo(text.data(), text.size(), hex);
+  return std::string(hex, 32);
+}
+
+void SignScoreText(const char* scoreText, size_t len, char out[33]) {
+  TMd5Context ctx;
+  Md5Init(ctx);
+  Md5Update(ctx, scoreText, len);
+  Md5Update(ctx, kScoreSalt, sizeof kScoreSalt - 1);
+  uint8_t digest[16];
+  Md5Final(ctx, digest);
+  Md5ToHex(digest, out);
+}
+
+int MakeScoreText(char* out, int outSize, const char* dateTime14, int32_t score, int32_t level,
+                  int32_t avgPlusOne) {
+  if (out == nullptr || outSize <= 0) return 0;
+  int n =
+      std::snprintf(out, static_cast<size_t>(outSize), "%.14s%.8d%.8d%.3d", dateTime14,
+                    static_cast<int>(score), static_cast<int>(level), static_cast<int>(avgPlusOne));
+  if (n < 0) {
+    out[0] = '\0';
+    return 0;
+  }
+  return n < outSize ? n : outSize - 1;
+}
+
+std::string RegistrationLink(const std::string& scoreText, const std::string& md5Hex) {
+  std::string link = kRegistrationAddress;
+  link += "&score=";
+  link += scoreText;
+  link += "&p=";
+  link += md5Hex;
+  return link;
+}
+
+std::string BuildRegistrationPage(const std::string& scoreText, const std::string& md5Hex) {
+  const std::string link = RegistrationLink(scoreText, md5Hex);
+  std::string page;
+  page.reserve(1600 + 3 * link.size());
+  for (const char* line : kPageLines) {
+    const char* p = line;
+    while (const char* mark = std::strstr(p, kLinkMark)) {
+      page.append(p, static_cast<size_t>(mark - p));
+      page += link;
+      p = mark + sizeof kLinkMark - 1;
+    }
+    page += p;
+    page += "\r\n";
+  }
+  return page;
+}
+
+bool WriteRegistrationPage(const std::string& path, const std::string& scoreText,
+                           const std::string& md5Hex, std::string* error) {
+  const std::string page = BuildRegistrationPage(scoreText, md5Hex);
+  if (WriteFileAtomically(path.c_str(), page.data(), page.size(), error)) return true;
+  if (error != nullptr) error->insert(0, "cannot write the registration page: ");
+  return false;
+}

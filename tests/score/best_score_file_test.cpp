@@ -1,0 +1,256 @@
+#include "score/best_score_file.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+TEST(BestScoreParse, FirstLineOnlyAnyLineEnd) {
+  EXPECT_EQ(ParseBestScore("1234\r\n99\r\n"), 1234);
+  EXPECT_EQ(ParseBestScore("1234\n99\n"), 1234);
+  EXPECT_EQ(ParseBestScore("1234\r99\r"), 1234);
+  EXPECT_EQ(ParseBestScore("1234"), 1234);  // a line without an end
+  EXPECT_EQ(ParseBestScore("99999999\r\n"), 99999999);
+  EXPECT_EQ(ParseBestScore("\r\n1234\r\n"), 0);  // the first line is empty
+}
+
+TEST(BestScoreParse, BlanksSignAndZeros) {
+  EXPECT_EQ(ParseBestScore("  -5\r\n"), -5);
+  EXPECT_EQ(ParseBestScore("\t 77"), 77);
+  EXPECT_EQ(ParseBestScore("+12\r\n"), 12);
+  EXPECT_EQ(ParseBestScore("000765\r\n"), 765);
+  EXPECT_EQ(ParseBestScore("-0"), 0);
+  EXPECT_EQ(ParseBestScore("\xEF\xBB\xBF"
+                           "4321\r\n"),
+            4321);  // editor's byte-order mark
+}
+
+TEST(BestScoreParse, Limits) {
+  EXPECT_EQ(ParseBestScore("2147483647"), INT32_MAX);
+  EXPECT_EQ(ParseBestScore("-2147483648"), INT32_MIN);
+  EXPECT_EQ(ParseBestScore("2147483648"), 0);
+  EXPECT_EQ(ParseBestScore("-2147483649"), 0);
+  EXPECT_EQ(ParseBestScore("99999999999999999999999999"), 0);
+}
+
+// Not a number: the best score reads as 0 (and is written back as 0).
+TEST(BestScoreParse, NonNumberReadsAsZero) {
+  for (const char* text :
+       {"12a", "", "\r\n", "   ", "-", "+", "+-3", "- 3", "1234 \r\n", "1 2", "$10", "0x10", "12.5",
+        "\xEF\xBB"
+        "12",
+        "abc\r\n1234\r\n"}) {
+    EXPECT_EQ(ParseBestScore(text), 0) << '"' << text << '"';
+  }
+  const char junk[] = {'\x00', '\x7f', '\xff', '1', '\x00', '2'};
+  EXPECT_EQ(ParseBestScore(std::string_view(junk, sizeof junk)), 0);
+  EXPECT_EQ(ParseBestScore(std::string_view("12\0"
+                                            "3",
+                                            4)),
+            0);
+}
+
+TEST(BestScoreFormat, DecimalAndCrLf) {
+  EXPECT_EQ(FormatBestScore(765), "765\r\n");
+  EXPECT_EQ(FormatBestScore(99999999), "99999999\r\n");
+  EXPECT_EQ(FormatBestScore(0), "0\r\n");
+  EXPECT_EQ(FormatBestScore(-5), "-5\r\n");
+  for (int32_t v : {0, 1, -1, 765, 99999999, INT32_MAX, INT32_MIN}) {
+    EXPECT_EQ(ParseBestScore(FormatBestScore(v)), v);
+  }
+}
+
+class BestScoreFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/zazo_score_XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    dir = pattern;
+    path = dir + "/score.dat";
+  }
+  void TearDown() override { fs::remove_all(dir); }
+
+  void Put(const std::string& bytes, const std::string& at) {
+    std::ofstream(at, std::ios::binary) << bytes;
+  }
+  static std::string Get(const std::string& at) {
+    std::ifstream in(at, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+  }
+  // Names in the folder other than score.dat (left-over temporary files).
+  int Strays() const {
+    int n = 0;
+    for (const auto& e : fs::directory_iterator(dir)) n += e.path().filename() != "score.dat";
+    return n;
+  }
+
+  std::string dir, path;
+};
+
+TEST_F(BestScoreFileTest, MissingFileGives765Quietly) {
+  std::string error = "x";
+  EXPECT_EQ(LoadBestScoreFile(path, &error), 765);
+  EXPECT_EQ(error, "");
+  EXPECT_EQ(LoadBestScoreFile(dir + "/no_folder/score.dat"), 765);
+}
+
+TEST_F(BestScoreFileTest, ReadsFirstLine) {
+  Put("1234\r\n99\r\n", path);
+  EXPECT_EQ(LoadBestScoreFile(path), 1234);
+  Put("12a", path);
+  EXPECT_EQ(LoadBestScoreFile(path), 0);
+  Put("", path);
+  EXPECT_EQ(LoadBestScoreFile(path), 0);
+  // Leading blanks running past the first read still give the number.
+  Put(std::string(200, ' ') + "4567\r\n", path);
+  EXPECT_EQ(LoadBestScoreFile(path), 4567);
+}
+
+// Bytes this process has read so far (-1 when the kernel does not say).
+long long BytesRead() {
+  std::ifstream io("/proc/self/io");
+  std::string key;
+  long long value;
+  while (io >> key >> value) {
+    if (key == "rchar:") return value;
+  }
+  return -1;
+}
+
+// A huge file is not read whole: only its start is looked at.
+TEST_F(BestScoreFileTest, HugeFileReadsOnlyItsStart) {
+  for (const char* start : {"42\r\n", "junk"}) {
+    Put(start, path);
+    ASSERT_EQ(truncate(path.c_str(), 1LL << 30), 0);  // 1 GiB, sparse
+    long long before = BytesRead();
+    EXPECT_EQ(LoadBestScoreFile(path), start[0] == '4' ? 42 : 0);
+    long long after = BytesRead();
+    // A few bytes of the file plus the reading of /proc/self/io itself.
+    if (before >= 0) {
+      EXPECT_LE(after - before, 4096);
+    }
+  }
+}
+
+// Something at the path that is not a readable file: 765 and a message,
+// never a hang (a pipe) or a crash.
+TEST_F(BestScoreFileTest, NotAFileGives765WithMessage) {
+  fs::create_directory(path);
+  std::string error;
+  EXPECT_EQ(LoadBestScoreFile(path, &error), 765);
+  EXPECT_NE(error.find(path), std::string::npos);
+  fs::remove(path);
+  ASSERT_EQ(mkfifo(path.c_str(), 0644), 0);
+  error.clear();
+  EXPECT_EQ(LoadBestScoreFile(path, &error), 765);
+  EXPECT_NE(error.find(path), std::string::npos);
+}
+
+TEST_F(BestScoreFileTest, SaveWritesOneCrLfLine) {
+  std::string error;
+  ASSERT_TRUE(SaveBestScoreFile(path, 765, &error)) << error;
+  EXPECT_EQ(Get(path), "765\r\n");
+  Put("1234\r\n99\r\n", path);
+  ASSERT_TRUE(SaveBestScoreFile(path, 99999999, &error)) << error;
+  EXPECT_EQ(Get(path), "99999999\r\n");
+  EXPECT_EQ(LoadBestScoreFile(path), 99999999);
+  EXPECT_EQ(Strays(), 0);
+}
+
+// "12a" reads as 0 and that 0 is what the next save writes.
+TEST_F(BestScoreFileTest, NonNumberIsWrittenBackAsZero) {
+  Put("12a", path);
+  int32_t best = LoadBestScoreFile(path);
+  ASSERT_TRUE(SaveBestScoreFile(path, best, nullptr));
+  EXPECT_EQ(Get(path), "0\r\n");
+}
+
+TEST_F(BestScoreFileTest, SaveKeepsPermissionsAndFollowsLink) {
+  Put("1\r\n", path);
+  ASSERT_EQ(chmod(path.c_str(), 0640), 0);
+  ASSERT_TRUE(SaveBestScoreFile(path, 2, nullptr));
+  struct stat st;
+  ASSERT_EQ(stat(path.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0640u);
+
+  const std::string link = dir + "/link.dat";
+  fs::create_symlink(path, link);
+  ASSERT_TRUE(SaveBestScoreFile(link, 3, nullptr));
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(Get(path), "3\r\n");
+}
+
+TEST_F(BestScoreFileTest, SaveIntoMissingFolderReports) {
+  const std::string missing = dir + "/save/score.dat";
+  std::string error;
+  EXPECT_FALSE(SaveBestScoreFile(missing, 765, &error));
+  EXPECT_NE(error.find(missing), std::string::npos) << error;
+  EXPECT_NE(error.find(std::strerror(ENOENT)), std::string::npos) << error;
+  EXPECT_FALSE(fs::exists(dir + "/save"));
+
+  // A "folder" that is a regular file.
+  Put("x", dir + "/save");
+  error.clear();
+  EXPECT_FALSE(SaveBestScoreFile(missing, 765, &error));
+  EXPECT_NE(error.find(std::strerror(ENOTDIR)), std::string::npos) << error;
+  EXPECT_EQ(Get(dir + "/save"), "x");
+}
+
+TEST_F(BestScoreFileTest, FolderAtPathIsNotReplaced) {
+  fs::create_directory(path);
+  std::string error;
+  EXPECT_FALSE(SaveBestScoreFile(path, 5, &error));
+  EXPECT_NE(error.find(path), std::string::npos) << error;
+  EXPECT_TRUE(fs::is_directory(path));
+  EXPECT_EQ(Strays(), 0);
+}
+
+// A write that fails half-way (the disk full) leaves the old score intact
+// and no temporary file behind.
+TEST_F(BestScoreFileTest, FailedWriteKeepsOldFile) {
+  Put("31337\r\n", path);
+  struct rlimit old;
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+  auto oldHandler = signal(SIGXFSZ, SIG_IGN);
+  struct rlimit tiny = old;
+  tiny.rlim_cur = 2;  // room for two bytes only
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &tiny), 0);
+  std::string error;
+  bool saved = SaveBestScoreFile(path, 99999999, &error);
+  setrlimit(RLIMIT_FSIZE, &old);
+  signal(SIGXFSZ, oldHandler);
+
+  EXPECT_FALSE(saved);
+  EXPECT_NE(error.find(path), std::string::npos) << error;
+  EXPECT_NE(error.find(std::strerror(EFBIG)), std::string::npos) << error;
+  EXPECT_EQ(Get(path), "31337\r\n");
+  EXPECT_EQ(Strays(), 0);
+}
+
+TEST_F(BestScoreFileTest, ReadOnlyFileIsNotReplaced) {
+  if (geteuid() == 0) GTEST_SKIP() << "root may write any file";
+  Put("500\r\n", path);
+  ASSERT_EQ(chmod(path.c_str(), 0444), 0);
+  std::string error;
+  EXPECT_FALSE(SaveBestScoreFile(path, 1, &error));
+  EXPECT_EQ(Get(path), "500\r\n");
+}
+
+}  // namespace
