@@ -1,0 +1,105 @@
+// The SDL2 audio device and the WAV loader.
+#include "platform/sdl_sound_device.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "audio/audio_engine.h"
+
+namespace {
+constexpr int kRate = 44100;
+constexpr int kChannels = 2;
+// Effect files are short; anything larger than this is not one of ours.
+constexpr Sint64 kMaxWaveFileSize = 32 * 1024 * 1024;
+}  // namespace
+
+bool TSdlSoundDevice::Open(TAudioEngine* engine) {
+  Close();
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+    std::fprintf(stderr, "Zazo Puzzle: no sound device (%s); the game runs silent.\n",
+                 SDL_GetError());
+    reported_ = true;
+    return false;
+  }
+  subsystemUp_ = true;
+  SDL_AudioSpec want;
+  SDL_zero(want);
+  want.freq = kRate;
+  want.format = AUDIO_S16SYS;
+  want.channels = kChannels;
+  want.samples = 1024;
+  want.callback = Callback;
+  want.userdata = engine;
+  SDL_AudioSpec have;
+  // No changes allowed: SDL converts to whatever the hardware wants.
+  device_ = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+  if (device_ == 0) {
+    std::fprintf(stderr, "Zazo Puzzle: cannot open the sound device (%s); the game runs silent.\n",
+                 SDL_GetError());
+    reported_ = true;
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    subsystemUp_ = false;
+    return false;
+  }
+  SDL_PauseAudioDevice(device_, 0);
+  return true;
+}
+
+void TSdlSoundDevice::Close() {
+  if (device_ != 0) SDL_CloseAudioDevice(device_);
+  device_ = 0;
+  if (subsystemUp_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  subsystemUp_ = false;
+}
+
+void TSdlSoundDevice::CheckAlive() {
+  if (device_ == 0 || SDL_GetAudioDeviceStatus(device_) != SDL_AUDIO_STOPPED) return;
+  if (!reported_) {
+    std::fprintf(stderr, "Zazo Puzzle: the sound device stopped working; the game runs silent.\n");
+    reported_ = true;
+  }
+  Close();
+}
+
+void SDLCALL TSdlSoundDevice::Callback(void* userdata, Uint8* stream, int len) {
+  static_cast<TAudioEngine*>(userdata)->Mix(reinterpret_cast<int16_t*>(stream), len / 4);
+}
+
+bool LoadWaveFile(const std::string& path, TSoundData& out) {
+  out.samples.clear();
+  SDL_RWops* rw = SDL_RWFromFile(path.c_str(), "rb");
+  if (!rw) return false;
+  const Sint64 size = SDL_RWsize(rw);
+  if (size <= 0 || size > kMaxWaveFileSize) {
+    SDL_RWclose(rw);
+    return false;
+  }
+  SDL_AudioSpec spec;
+  Uint8* data = nullptr;
+  Uint32 length = 0;
+  if (!SDL_LoadWAV_RW(rw, 1, &spec, &data, &length)) return false;
+  SDL_AudioCVT cvt;
+  const int built = SDL_BuildAudioCVT(&cvt, spec.format, spec.channels, spec.freq, AUDIO_S16SYS,
+                                      kChannels, kRate);
+  if (built < 0) {
+    SDL_FreeWAV(data);
+    return false;
+  }
+  // Whole sample frames of the source only.
+  const Uint32 frameBytes = Uint32(SDL_AUDIO_BITSIZE(spec.format) / 8) * spec.channels;
+  if (frameBytes == 0) {
+    SDL_FreeWAV(data);
+    return false;
+  }
+  length -= length % frameBytes;
+  cvt.len = int(length);
+  std::vector<Uint8> work(size_t(length) * size_t(cvt.len_mult > 0 ? cvt.len_mult : 1));
+  if (length > 0) std::memcpy(work.data(), data, length);
+  SDL_FreeWAV(data);
+  cvt.buf = work.data();
+  if (built == 1 && SDL_ConvertAudio(&cvt) != 0) return false;
+  const int bytes = built == 1 ? cvt.len_cvt : int(length);
+  out.samples.resize(size_t(bytes) / 4 * 2);
+  std::memcpy(out.samples.data(), work.data(), out.samples.size() * sizeof(int16_t));
+  return true;
+}

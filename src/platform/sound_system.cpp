@@ -1,0 +1,64 @@
+// TSoundSystem: the game's sound over one SDL2 audio device.
+#include "platform/sound_system.h"
+
+#include "audio/audio_engine.h"
+#include "platform/sdl_sound_device.h"
+
+struct TSoundSystem::TImpl {
+  explicit TImpl(const std::string& exeDir) : engine(exeDir) {}
+  TAudioEngine engine;
+  TSdlSoundDevice device;
+  bool created = false;
+};
+
+TSoundSystem::TSoundSystem(std::string exeDir)
+    : impl_(new TImpl(exeDir)), exeDir_(std::move(exeDir)) {}
+
+TSoundSystem::~TSoundSystem() {
+  Shutdown();
+  delete impl_;
+}
+
+bool TSoundSystem::LoadVorbisLibrary(std::string* triedPath) {
+  return impl_->engine.LoadVorbisLibrary(triedPath);
+}
+
+void TSoundSystem::Create() {
+  if (impl_->created) return;
+  impl_->created = true;
+  impl_->engine.Create(true);
+  impl_->device.Open(&impl_->engine);
+}
+
+bool TSoundSystem::LoadEffect(const char* relPath, int n) {
+  return impl_->engine.LoadEffect(relPath, n, LoadWaveFile);
+}
+
+void TSoundSystem::PlayEffect(int n, int32_t level) {
+  impl_->device.CheckAlive();
+  impl_->engine.PlayEffect(n, level);
+}
+
+void TSoundSystem::PlayEffectChannel9() {
+  impl_->device.CheckAlive();
+  impl_->engine.PlayEffectChannel9();
+}
+
+void TSoundSystem::ResetMusic() {
+  impl_->device.CheckAlive();
+  impl_->engine.ResetMusic();
+}
+
+bool TSoundSystem::ChangeMusic(int fadeOutSeconds, int fadeInSeconds, const char* relPath,
+                               bool musicOnSlotB) {
+  impl_->device.CheckAlive();
+  return impl_->engine.ChangeMusic(fadeOutSeconds, fadeInSeconds, relPath, musicOnSlotB);
+}
+
+void TSoundSystem::Shutdown() {
+  if (impl_->engine.ShutDown()) return;
+  // Channels stopped, one second for them to fall silent, then the stream,
+  // the decoders, the player, the effects and the Vorbis binding.
+  impl_->engine.Shutdown(impl_->created ? 1000 : 0);
+  impl_->device.Close();
+}
