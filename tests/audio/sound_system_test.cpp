@@ -1,0 +1,122 @@
+// The SDL side: WAV effects brought into the device format, and the sound
+// system with a working (dummy) and with a missing audio device.
+#include "platform/sound_system.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+
+#include "audio/sound_mixer.h"
+#include "audio_test_util.h"
+#include "platform/sdl_sound_device.h"
+
+namespace {
+std::vector<uint8_t> Wave(int rate, int channels, const std::vector<int16_t>& samples) {
+  auto le32 = [](std::vector<uint8_t>& v, uint32_t x) {
+    for (int i = 0; i < 4; i++) v.push_back(uint8_t(x >> (8 * i)));
+  };
+  auto le16 = [](std::vector<uint8_t>& v, uint16_t x) {
+    v.push_back(uint8_t(x));
+    v.push_back(uint8_t(x >> 8));
+  };
+  std::vector<uint8_t> w = {'R', 'I', 'F', 'F'};
+  le32(w, uint32_t(36 + samples.size() * 2));
+  w.insert(w.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
+  le32(w, 16);
+  le16(w, 1);
+  le16(w, uint16_t(channels));
+  le32(w, uint32_t(rate));
+  le32(w, uint32_t(rate * channels * 2));
+  le16(w, uint16_t(channels * 2));
+  le16(w, 16);
+  w.insert(w.end(), {'d', 'a', 't', 'a'});
+  le32(w, uint32_t(samples.size() * 2));
+  for (int16_t s : samples) le16(w, uint16_t(s));
+  return w;
+}
+
+class SoundSystemTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const auto tune = oggtest::Encode(oggtest::Tune(44100, 2), 2, 44100);
+    dir.Put("system/nil.ogg", tune);
+    dir.Put("system/bgm_a_01.ogg", tune);
+    dir.Put("system/00.wav", Wave(44100, 2, std::vector<int16_t>(2000, 1234)));
+  }
+  audiotest::TScratchDir dir;
+};
+}  // namespace
+
+TEST_F(SoundSystemTest, WaveFilesAreConvertedToTheDeviceFormat) {
+  TSoundData s;
+  std::vector<int16_t> stereo;
+  for (int i = 0; i < 500; i++) stereo.insert(stereo.end(), {int16_t(i), int16_t(-i)});
+  ASSERT_TRUE(LoadWaveFile(dir.Put("system/a.wav", Wave(44100, 2, stereo)), s));
+  EXPECT_EQ(s.samples, stereo);  // already the device format: unchanged
+
+  ASSERT_TRUE(
+      LoadWaveFile(dir.Put("system/b.wav", Wave(22050, 1, std::vector<int16_t>(1000, 800))), s));
+  EXPECT_NEAR(s.Frames(), 2000, 40);  // twice the frames, on both sides
+  EXPECT_EQ(s.samples[1000], s.samples[1001]);
+  EXPECT_NEAR(s.samples[1000], 800, 40);
+
+  EXPECT_FALSE(LoadWaveFile(dir.Dir() + "system/none.wav", s));
+  EXPECT_FALSE(LoadWaveFile(dir.Put("system/c.wav", std::vector<uint8_t>(100, 'x')), s));
+  auto truncated = Wave(44100, 2, std::vector<int16_t>(100, 5));
+  truncated.resize(30);
+  EXPECT_FALSE(LoadWaveFile(dir.Put("system/d.wav", truncated), s));
+}
+
+TEST_F(SoundSystemTest, RunsWithTheDummyDeviceAndShutsDownAfterOneSecond) {
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
+  TSoundSystem sound(dir.Dir());
+  std::string tried;
+  ASSERT_TRUE(sound.LoadVorbisLibrary(&tried));
+  testing::internal::CaptureStderr();
+  sound.Create();
+  sound.ResetMusic();
+  EXPECT_TRUE(sound.LoadEffect("system/00.wav", 0));
+  EXPECT_FALSE(sound.LoadEffect("system/01.wav", 1));
+  sound.PlayEffect(0, 1);
+  sound.PlayEffect(1, 99);
+  EXPECT_TRUE(sound.ChangeMusic(3, 0, "system/bgm_a_01.ogg", true));
+  EXPECT_FALSE(sound.ChangeMusic(3, 3, "system/nothing.ogg", false));
+  const auto t0 = std::chrono::steady_clock::now();
+  sound.Shutdown();
+  const auto took = std::chrono::steady_clock::now() - t0;
+  EXPECT_GE(took, std::chrono::milliseconds(1000));
+  EXPECT_LT(took, std::chrono::milliseconds(1500));
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+  sound.Shutdown();  // once only
+}
+
+TEST_F(SoundSystemTest, NoDeviceMeansSilenceAndOneLineOnStandardError) {
+  setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+  {
+    TSoundSystem sound(dir.Dir());
+    std::string tried;
+    ASSERT_TRUE(sound.LoadVorbisLibrary(&tried));
+    testing::internal::CaptureStderr();
+    sound.Create();
+    sound.ResetMusic();
+    EXPECT_TRUE(sound.LoadEffect("system/00.wav", 0));
+    sound.PlayEffect(0, 1);
+    // The music objects still work; nothing is heard.
+    EXPECT_TRUE(sound.ChangeMusic(0, 0, "system/bgm_a_01.ogg", true));
+    sound.PlayEffectChannel9();
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("silent"), std::string::npos) << err;
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+  }  // the destructor shuts down
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
+}
+
+TEST_F(SoundSystemTest, ThePathReportedIsTheOneBesideTheProgram) {
+  TSoundSystem sound(dir.Dir());
+  std::string tried;
+  // The system copy is found, but the path reported is always the one
+  // beside the program.
+  sound.LoadVorbisLibrary(&tried);
+  EXPECT_EQ(tried, dir.Dir() + "libvorbisfile.so.3");
+}
