@@ -109,14 +109,14 @@ struct TPoint {
 // The 200-byte loop header followed by the stream.
 inline std::vector<uint8_t> WithLoopHeader(const std::vector<uint8_t>& ogg,
                                            const std::vector<TPoint>& points) {
-  std::vector<uint8_t> out(200, 0);
+  std::vector<uint8_t> out(200 + ogg.size(), 0);
   std::memcpy(out.data(), "ALPHAOGG", 8);
   for (size_t i = 0; i < points.size() && i < 16; i++) {
     std::memcpy(out.data() + 8 + 12 * i, &points[i].jumpTo, 4);
     std::memcpy(out.data() + 12 + 12 * i, &points[i].loopAt, 4);
     std::memcpy(out.data() + 16 + 12 * i, &points[i].repeatCount, 4);
   }
-  out.insert(out.end(), ogg.begin(), ogg.end());
+  if (!ogg.empty()) std::memcpy(out.data() + 200, ogg.data(), ogg.size());
   return out;
 }
 
