@@ -10,6 +10,10 @@
 #include <bit>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 static_assert(std::endian::native == std::endian::little,
               "the word-wise key test reads pixels as little-endian words");
 
@@ -84,6 +88,9 @@ constexpr uint32_t kPixelStarts = 0x249249u;
 struct TKey {
   uint8_t b, g, r;
   uint64_t w0, w1, w2;
+#if defined(__SSE2__)
+  __m128i v0, v1, v2;  // sixteen key pixels
+#endif
 };
 
 TKey ReadKey(const TBitmap& src) {
@@ -92,15 +99,17 @@ TKey ReadKey(const TBitmap& src) {
   k.b = p[0];
   k.g = p[1];
   k.r = p[2];
-  uint8_t group[24];
-  for (int i = 0; i < 24; i += 3) {
-    group[i] = k.b;
-    group[i + 1] = k.g;
-    group[i + 2] = k.r;
-  }
-  k.w0 = Load64(group);
-  k.w1 = Load64(group + 8);
-  k.w2 = Load64(group + 16);
+  // The key repeated: bytes 0..7 start with blue, 8..15 with red, 16..23 with
+  // green, and from byte 24 on the pattern repeats.
+  const uint64_t c = k.b | uint64_t{k.g} << 8 | uint64_t{k.r} << 16;
+  k.w0 = c | c << 24 | c << 48;
+  k.w1 = c >> 16 | c << 8 | c << 32 | c << 56;
+  k.w2 = c >> 8 | c << 16 | c << 40;
+#if defined(__SSE2__)
+  k.v0 = _mm_set_epi64x(static_cast<int64_t>(k.w1), static_cast<int64_t>(k.w0));
+  k.v1 = _mm_set_epi64x(static_cast<int64_t>(k.w0), static_cast<int64_t>(k.w2));
+  k.v2 = _mm_set_epi64x(static_cast<int64_t>(k.w2), static_cast<int64_t>(k.w1));
+#endif
   return k;
 }
 
@@ -108,7 +117,65 @@ inline bool IsKey(const uint8_t* s, const TKey& k) {
   return s[0] == k.b && s[1] == k.g && s[2] == k.r;
 }
 
+#if defined(__SSE2__)
+// Sixteen pixels (48 bytes, three vectors) per step.
+constexpr uint64_t kPixelStarts16 = 0x249249249249ull;
+
+inline __m128i Load128(const uint8_t* p) {
+  return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+}
+inline void Store128(uint8_t* p, __m128i v) {
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v);
+}
+inline __m128i ByteMask128(uint64_t bits16) {
+  return _mm_set_epi64x(static_cast<int64_t>(kByteMask[(bits16 >> 8) & 0xFF]),
+                        static_cast<int64_t>(kByteMask[bits16 & 0xFF]));
+}
+// src where keep is 0, dst where keep is 0xFF.
+inline __m128i Select(__m128i src, __m128i keep, __m128i dst) {
+  return _mm_or_si128(_mm_andnot_si128(keep, src), _mm_and_si128(keep, dst));
+}
+
+// Bit 3i set when pixel i of the 16 in a, b, c has the key colour.
+inline uint64_t KeyPixels16(__m128i a, __m128i b, __m128i c, const TKey& k) {
+  const uint64_t same = static_cast<uint64_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(a, k.v0))) |
+                        static_cast<uint64_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(b, k.v1))) << 16 |
+                        static_cast<uint64_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(c, k.v2))) << 32;
+  return same & (same >> 1) & (same >> 2) & kPixelStarts16;
+}
+
+// (s * srcShare) >> 8 + (d * keepShare) >> 8 for 16 bytes; the products fit
+// in 16 bits because both shares are at most 255 when anything is drawn.
+inline __m128i Blend16(__m128i s, __m128i d, __m128i srcShare, __m128i keepShare) {
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i sLo = _mm_srli_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(s, zero), srcShare), 8);
+  const __m128i sHi = _mm_srli_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(s, zero), srcShare), 8);
+  const __m128i dLo = _mm_srli_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(d, zero), keepShare), 8);
+  const __m128i dHi = _mm_srli_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(d, zero), keepShare), 8);
+  return _mm_add_epi8(_mm_packus_epi16(sLo, sHi), _mm_packus_epi16(dLo, dHi));
+}
+#endif
+
 void KeyedRow(uint8_t* d, const uint8_t* s, int32_t n, const TKey& k) {
+#if defined(__SSE2__)
+  for (; n >= 16; n -= 16, s += 48, d += 48) {
+    const __m128i a = Load128(s);
+    const __m128i b = Load128(s + 16);
+    const __m128i c = Load128(s + 32);
+    const uint64_t keyPixels = KeyPixels16(a, b, c, k);
+    if (keyPixels == 0) {
+      Store128(d, a);
+      Store128(d + 16, b);
+      Store128(d + 32, c);
+      continue;
+    }
+    if (keyPixels == kPixelStarts16) continue;
+    const uint64_t keep = keyPixels * 7u;  // all three bytes of every key pixel
+    Store128(d, Select(a, ByteMask128(keep), Load128(d)));
+    Store128(d + 16, Select(b, ByteMask128(keep >> 16), Load128(d + 16)));
+    Store128(d + 32, Select(c, ByteMask128(keep >> 32), Load128(d + 32)));
+  }
+#endif
   for (; n >= 8; n -= 8, s += 24, d += 24) {
     const uint64_t s0 = Load64(s);
     const uint64_t s1 = Load64(s + 8);
@@ -137,6 +204,43 @@ void KeyedRow(uint8_t* d, const uint8_t* s, int32_t n, const TKey& k) {
       d[1] = s[1];
       d[2] = s[2];
     }
+  }
+}
+
+void BlendRow(uint8_t* d, const uint8_t* s, int32_t n, const TKey& k, uint32_t srcShare,
+              uint32_t keepShare) {
+#if defined(__SSE2__)
+  const __m128i srcShareV = _mm_set1_epi16(static_cast<int16_t>(srcShare));
+  const __m128i keepShareV = _mm_set1_epi16(static_cast<int16_t>(keepShare));
+  for (; n >= 16; n -= 16, s += 48, d += 48) {
+    const __m128i a = Load128(s);
+    const __m128i b = Load128(s + 16);
+    const __m128i c = Load128(s + 32);
+    const uint64_t keyPixels = KeyPixels16(a, b, c, k);
+    if (keyPixels == kPixelStarts16) continue;
+    const __m128i d0 = Load128(d);
+    const __m128i d1 = Load128(d + 16);
+    const __m128i d2 = Load128(d + 32);
+    __m128i r0 = Blend16(a, d0, srcShareV, keepShareV);
+    __m128i r1 = Blend16(b, d1, srcShareV, keepShareV);
+    __m128i r2 = Blend16(c, d2, srcShareV, keepShareV);
+    if (keyPixels != 0) {
+      const uint64_t keep = keyPixels * 7u;
+      r0 = Select(r0, ByteMask128(keep), d0);
+      r1 = Select(r1, ByteMask128(keep >> 16), d1);
+      r2 = Select(r2, ByteMask128(keep >> 32), d2);
+    }
+    Store128(d, r0);
+    Store128(d + 16, r1);
+    Store128(d + 32, r2);
+  }
+#endif
+  for (; n > 0; n--, s += 3, d += 3) {
+    if (IsKey(s, k)) continue;
+    // Each term is truncated before the sum, which therefore stays <= 255.
+    d[0] = static_cast<uint8_t>(((s[0] * srcShare) >> 8) + ((d[0] * keepShare) >> 8));
+    d[1] = static_cast<uint8_t>(((s[1] * srcShare) >> 8) + ((d[1] * keepShare) >> 8));
+    d[2] = static_cast<uint8_t>(((s[2] * srcShare) >> 8) + ((d[2] * keepShare) >> 8));
   }
 }
 
@@ -169,15 +273,8 @@ void BlitKeyedBlend(int32_t x, int32_t y, const TRect& srcRect, TBitmap& dst, co
   const uint32_t srcShare = 256 - keepShare;
   const TKey key = ReadKey(src);
   for (int32_t row = 0; row < c.height; row++) {
-    uint8_t* d = dst.Row(c.dstY + row) + 3 * c.dstX;
-    const uint8_t* s = src.Row(c.srcY + row) + 3 * c.srcX;
-    for (int32_t n = c.width; n > 0; n--, s += 3, d += 3) {
-      if (IsKey(s, key)) continue;
-      // Each term is truncated before the sum, which therefore stays <= 255.
-      d[0] = static_cast<uint8_t>(((s[0] * srcShare) >> 8) + ((d[0] * keepShare) >> 8));
-      d[1] = static_cast<uint8_t>(((s[1] * srcShare) >> 8) + ((d[1] * keepShare) >> 8));
-      d[2] = static_cast<uint8_t>(((s[2] * srcShare) >> 8) + ((d[2] * keepShare) >> 8));
-    }
+    BlendRow(dst.Row(c.dstY + row) + 3 * c.dstX, src.Row(c.srcY + row) + 3 * c.srcX, c.width, key,
+             srcShare, keepShare);
   }
 }
 
