@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "app/main.h"
+#include "game/board_rules.h"
 
 namespace {
 // Side 2's keys as the automatic player answers them.
@@ -53,17 +54,7 @@ void TMainForm::InvertAiPiece() {
 }
 
 bool TMainForm::AiFits(int x, int y) const {
-  if (x < 0 || y < 0) return false;
-  for (int i = 0; i < 4; i++) {
-    if (x + i > kBoardCols - 1) return false;
-    for (int j = 0; j < 4; j++) {
-      if (y + j > kBoardRows - 1) return false;
-      if (aiPiece[i][j][0].filled == 0) continue;
-      const int32_t kind = aiBoard[x + i][y + j].kind;
-      if (kind == kCellBlock || kind == kCellWall) return false;
-    }
-  }
-  return true;
+  return MaskFits(aiBoard, aiPiece, x, y);
 }
 
 void TMainForm::AiPlace(int x, int y) {
@@ -78,14 +69,7 @@ void TMainForm::AiPlace(int x, int y) {
 
 bool TMainForm::AiHasFullLine() const {
   for (int y = 0; y < kBoardRows; y++) {
-    bool full = true;
-    for (int x = kWellLeft; x <= kWellRight; x++) {
-      if (aiBoard[x][y].kind != kCellBlock) {
-        full = false;
-        break;
-      }
-    }
-    if (full) return true;
+    if (RowIsFull(aiBoard, y)) return true;
   }
   return false;
 }
@@ -120,6 +104,22 @@ uint16_t TMainForm::AutoPlayerStep() {
     aiInverted = static_cast<uint8_t>(1 - aiInverted);
     InvertAiPiece();
   };
+  // One try at a random row firstRow..firstRow + rows - 1: true when it set a
+  // target; after more than `attempts` failures the machine moves on.
+  auto tryRows = [&](int firstRow, int rows, int attempts, int32_t nextState) {
+    const int y = LcgRandom(rows) + firstRow;
+    const int x = FindLineColumn(y);
+    if (x >= 0) {
+      setTarget(x, y);
+      return true;
+    }
+    aiCounter += 1;
+    if (aiCounter > attempts) {
+      aiState = nextState;
+      aiCounter = 0;
+    }
+    return false;
+  };
 
   switch (aiState) {
     case kAiWait: {
@@ -144,20 +144,9 @@ uint16_t TMainForm::AutoPlayerStep() {
       }
       return kAnswerNone;
     }
-    case kAiLowRows: {
-      const int y = LcgRandom(5) + 17;
-      const int x = FindLineColumn(y);
-      if (x >= 0) {
-        setTarget(x, y);
-      } else {
-        aiCounter += 1;
-        if (aiCounter > 10) {
-          aiState = kAiInvert;
-          aiCounter = 0;
-        }
-      }
+    case kAiLowRows:
+      tryRows(17, 5, 10, kAiInvert);
       return kAnswerNone;
-    }
     case kAiInvert:
       aiInverted = 1;
       InvertAiPiece();
@@ -172,35 +161,12 @@ uint16_t TMainForm::AutoPlayerStep() {
       aiState = kAiLowRowsInverted;
       return kAnswerNone;
     }
-    case kAiLowRowsInverted: {
-      const int y = LcgRandom(5) + 17;
-      const int x = FindLineColumn(y);
-      if (x >= 0) {
-        setTarget(x, y);
-        return invertAnswer();
-      }
-      aiCounter += 1;
-      if (aiCounter > 10) {
-        aiState = kAiHighRows;
-        aiCounter = 0;
-      }
+    case kAiLowRowsInverted:
+      return tryRows(17, 5, 10, kAiHighRows) ? invertAnswer() : kAnswerNone;
+    case kAiHighRows:
+      if (tryRows(3, 14, 50, kAiAnyFit)) return invertAnswer();
+      if (LcgRandom(200) > 190) togglePlan();  // now and then try the other mask
       return kAnswerNone;
-    }
-    case kAiHighRows: {
-      const int y = LcgRandom(14) + 3;
-      const int x = FindLineColumn(y);
-      if (x >= 0) {
-        setTarget(x, y);
-        return invertAnswer();
-      }
-      aiCounter += 1;
-      if (aiCounter > 50) {
-        aiState = kAiAnyFit;
-        aiCounter = 0;
-      }
-      if (LcgRandom(200) > 190) togglePlan();
-      return kAnswerNone;
-    }
     case kAiAnyFit: {
       const int y = LcgRandom(15) + 3;  // y before x
       const int x = LcgRandom(10) + 3;

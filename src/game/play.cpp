@@ -2,6 +2,7 @@
 // forced rise, completed rows turning into clearing rows, clearing cells
 // vanishing with the columns above them dropping, and the preview overlay.
 #include "app/main.h"
+#include "game/board_rules.h"
 
 namespace {
 constexpr TCell kClearingCell = {kCellClearing, 0, 0, 0, 0, 0};
@@ -41,17 +42,7 @@ void TMainForm::PlayFrame() {
 }
 
 bool TMainForm::PieceFits() const {
-  if (cursorX < 0 || cursorY < 0) return false;
-  for (int i = 0; i < 4; i++) {
-    if (cursorX + i > kBoardCols - 1) return false;
-    for (int j = 0; j < 4; j++) {
-      if (cursorY + j > kBoardRows - 1) return false;
-      if (pieces[i][j][0].filled == 0) continue;
-      const int32_t kind = board[cursorX + i][cursorY + j].kind;
-      if (kind == kCellBlock || kind == kCellWall) return false;
-    }
-  }
-  return true;
+  return MaskFits(board, pieces, cursorX, cursorY);
 }
 
 void TMainForm::CommitPiece() {
@@ -163,14 +154,7 @@ void TMainForm::DetectLines() {
   int32_t lines = 0;
   int32_t lastRow = 0;
   for (int y = 0; y < kBoardRows; y++) {
-    bool full = true;
-    for (int x = kWellLeft; x <= kWellRight; x++) {
-      if (board[x][y].kind != kCellBlock) {
-        full = false;
-        break;
-      }
-    }
-    if (!full) continue;
+    if (!RowIsFull(board, y)) continue;
     lines += 1;
     lastRow = y;
     for (int x = kWellLeft; x <= kWellRight; x++) {

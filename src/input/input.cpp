@@ -148,24 +148,16 @@ void TMainForm::FormKeyDown(uint16_t key, bool alt) {
     return;
   }
 
-  if (scene == kScenePlay) {
-    if (key == kKey7) {
-      RestartGame();
-    } else if (key == kKey8) {
-      ReturnToTitle();
-    } else if (versusMode == 1) {
+  if (scene != kScenePlay && scene != kSceneGameOver) return;
+  if (key == kKey7) {
+    RestartGame();
+  } else if (key == kKey8) {
+    ReturnToTitle();
+  } else if (scene == kScenePlay) {
+    if (versusMode == 1) {
       VersusKey(key);
     } else {
       ApplyPlayKey(*this, key, kSide1Keys);
-    }
-    return;
-  }
-
-  if (scene == kSceneGameOver) {
-    if (key == kKey7) {
-      RestartGame();
-    } else if (key == kKey8) {
-      ReturnToTitle();
     }
   }
 }
