@@ -60,12 +60,23 @@ void TMusicStream::Write(int32_t offset, const void* source, int32_t length) {
   if (length <= 0 || size_ <= 0) return;
   if (length > size_) length = size_;
   offset = ((offset % size_) + size_) % size_;
-  const int32_t first = length < size_ - offset ? length : size_ - offset;
-  std::memcpy(buffer_.get() + offset, source, size_t(first));
-  if (first < length) {
-    std::memcpy(buffer_.get(), static_cast<const uint8_t*>(source) + first, size_t(length - first));
+  const uint8_t* from = static_cast<const uint8_t*>(source);
+  // In pieces that each lie within one half (and wrap round the end).
+  while (length > 0) {
+    const int32_t halfEnd = offset < half_ ? half_ : size_;
+    const int32_t n = length < halfEnd - offset ? length : halfEnd - offset;
+    WriteWithinHalf(offset, from, n);
+    from += n;
+    length -= n;
+    offset = offset + n == size_ ? 0 : offset + n;
   }
-  fills_.fetch_add(1, std::memory_order_release);
+}
+
+void TMusicStream::WriteWithinHalf(int32_t offset, const uint8_t* source, int32_t length) {
+  std::atomic<bool>& busy = halfBusy_[offset < half_ ? 0 : 1];
+  while (busy.exchange(true, std::memory_order_acquire)) std::this_thread::yield();
+  std::memcpy(buffer_.get() + offset, source, size_t(length));
+  busy.store(false, std::memory_order_release);
 }
 
 void TMusicStream::Raise(uint32_t events) {
@@ -92,12 +103,18 @@ void TMusicStream::DeviceRead(int16_t* out, int32_t frames) {
     std::memset(to, 0, size_t(bytes));
     return;
   }
-  (void)fills_.load(std::memory_order_acquire);
   int32_t pos = playPos_.load(std::memory_order_relaxed);
   uint32_t events = 0;
   while (bytes > 0) {
-    int32_t n = bytes < size_ - pos ? bytes : size_ - pos;
-    std::memcpy(to, buffer_.get() + pos, size_t(n));
+    const int32_t halfEnd = pos < half_ ? half_ : size_;
+    const int32_t n = bytes < halfEnd - pos ? bytes : halfEnd - pos;
+    std::atomic<bool>& busy = halfBusy_[pos < half_ ? 0 : 1];
+    if (!busy.exchange(true, std::memory_order_acquire)) {
+      std::memcpy(to, buffer_.get() + pos, size_t(n));
+      busy.store(false, std::memory_order_release);
+    } else {
+      std::memset(to, 0, size_t(n));  // the refill is late: never wait for it
+    }
     to += n;
     bytes -= n;
     const int32_t from = pos;

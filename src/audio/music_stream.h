@@ -56,6 +56,7 @@ class TMusicStream {
 
  private:
   void Raise(uint32_t events);
+  void WriteWithinHalf(int32_t offset, const uint8_t* source, int32_t length);
   void RefillLoop();
 
   const int32_t size_;
@@ -67,7 +68,10 @@ class TMusicStream {
   std::atomic<int32_t> playPos_{0};
   std::atomic<bool> playing_{false};
   std::atomic<uint32_t> events_{0};
-  std::atomic<uint32_t> fills_{0};  // publishes the written halves to the device
+  // One flag per half, held while it is written or read. The device only
+  // tries it (and plays silence for that piece when the refill is late and
+  // still writing there); the refill thread waits for it.
+  std::atomic<bool> halfBusy_[2] = {false, false};
   std::counting_semaphore<16> wake_{0};
 
   bool nextHalfIsSecond_ = true;  // refill thread only

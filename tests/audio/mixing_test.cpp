@@ -2,6 +2,8 @@
 // buffer's refill protocol against a simulated play position.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
 #include <vector>
 
 #include "audio/OggDataLib.h"
@@ -178,7 +180,7 @@ TEST(SoundMixer, ChannelsAddUpAndSaturate) {
 namespace {
 struct TFillLog {
   int32_t offsets[64];
-  int32_t count = 0;
+  std::atomic<int32_t> count{0};
   TMusicStream* stream = nullptr;
   int16_t value = 0;
   static void Fill(void* context, int32_t offset, int32_t length) {
