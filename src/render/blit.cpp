@@ -26,8 +26,9 @@ struct TClip {
   int32_t width, height;
 };
 
-bool ClipRect(int32_t x, int32_t y, const TRect& r, const TBitmap& dst, const TBitmap& src,
-              TClip& c) {
+inline __attribute__((always_inline)) bool ClipRect(int32_t x, int32_t y, const TRect& r,
+                                                    const TBitmap& dst, const TBitmap& src,
+                                                    TClip& c) {
   // Cut the source rectangle to the source picture.
   const int32_t sl = std::max(r.Left, 0);
   const int32_t st = std::max(r.Top, 0);
@@ -93,7 +94,7 @@ struct TKey {
 #endif
 };
 
-TKey ReadKey(const TBitmap& src) {
+inline __attribute__((always_inline)) TKey ReadKey(const TBitmap& src) {
   TKey k;
   const uint8_t* p = src.Row(0);
   k.b = p[0];
