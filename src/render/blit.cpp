@@ -1,8 +1,10 @@
-// The blit routines. The keyed copy tests eight pixels (24 bytes, three
-// 64-bit words) at a time against the key colour and writes whole words:
-// all-opaque groups are stored as they are, all-transparent groups are
-// skipped, mixed groups are merged through a byte mask. The result is the
-// same, byte for byte, as testing and copying one pixel at a time.
+// The blit routines. The keyed copy and the blend test sixteen pixels at a
+// time against the key colour (three 16-byte vectors; eight pixels in three
+// 64-bit words where vectors are not available, and for short remainders)
+// and write whole vectors: all-opaque groups are stored as they are,
+// all-transparent groups are skipped, mixed groups are merged through a byte
+// mask. The result is the same, byte for byte, as testing and drawing one
+// pixel at a time.
 #include "render/blit.h"
 
 #include <algorithm>

@@ -24,28 +24,16 @@ void TMainForm::DrawEffects() {
     e.t += kAgeStep;
     // Nearest integer, halves to even.
     const int32_t y = e.y + static_cast<int32_t>(std::nearbyint(std::sin(e.age / 50.0) * 100.0));
-    const TBitmap* sheetBmp = nullptr;
-    TRect part{};
-    if (e.kind == 1) {
-      if (level >= kBurstLevel) {
-        sheetBmp = &bomBmp;
-        part = sheet::Burst(1, std::min(7, e.age / 100));
-      } else {
-        sheetBmp = &score2Bmp;
-        part = sheet::kDot1;
-      }
-    } else if (e.kind == 2) {
-      if (level >= kBurstLevel) {
-        sheetBmp = &bomBmp;
-        part = sheet::Burst(2, std::min(7, e.age / 35));
-      } else {
-        sheetBmp = &score2Bmp;
-        part = sheet::kDot2;
-      }
-    }
-    // Only looks 1 and 2 exist; any other kind moves and ages unseen.
-    if (sheetBmp != nullptr) {
-      BlitKeyedBlend(e.x, y, part, screenBmp, *sheetBmp, static_cast<uint16_t>(e.t));
+    // Two looks: dots, or from level 99 bursts whose frame follows the age
+    // (look 1 slowly, look 2 fast). Any other kind moves and ages unseen.
+    if (e.kind == 1 || e.kind == 2) {
+      const bool bursts = level >= kBurstLevel;
+      const int32_t frameAge = e.kind == 1 ? 100 : 35;
+      const TRect part = bursts        ? sheet::Burst(e.kind, std::min(7, e.age / frameAge))
+                         : e.kind == 1 ? sheet::kDot1
+                                       : sheet::kDot2;
+      BlitKeyedBlend(e.x, y, part, screenBmp, bursts ? bomBmp : score2Bmp,
+                     static_cast<uint16_t>(e.t));
     }
     if (e.age > kLastAge) e.kind = 0;
   }

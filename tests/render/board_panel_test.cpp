@@ -115,6 +115,7 @@ TEST_F(SceneTest, PieceSlotAndPreviewCells) {
 TEST_F(SceneTest, EffectsFreezeWhileSwitchedOff) {
   form.level = 1;
   form.effects[0] = TEffect{1, 100, 200, 158, 1, 0};
+  form.effects[1] = TEffect{2, 200, 200, 158, 0, 0};
   form.showEffects = false;
   for (int i = 0; i < 3; i++) form.DrawEffects();
   EXPECT_EQ(form.effects[0].x, 100);
@@ -128,6 +129,8 @@ TEST_F(SceneTest, EffectsFreezeWhileSwitchedOff) {
   EXPECT_EQ(form.effects[0].age, 163);
   EXPECT_EQ(form.effects[0].t, 5);
   EXPECT_EQ(Px(form.screenBmp, 101, 188), BlendPx(kDot1Colour, kScreenBack, 5));
+  EXPECT_EQ(Px(form.screenBmp, 202, 190), BlendPx(kDot2Colour, kScreenBack, 5));
+  EXPECT_EQ(Px(form.screenBmp, 203, 190), kScreenBack);  // dots are 3 x 3
 }
 
 TEST_F(SceneTest, EffectBobsThirtySevenFramesShowingItsBurstFrames) {
