@@ -9,9 +9,14 @@
 #include "render/bitmap.h"
 
 namespace {
-bool FileExists(const std::string& path) {
+// Whether dir + relPath is a regular file. Builds the path in a fixed buffer:
+// it is asked inside frames (music changes), which must not allocate.
+bool FileExists(const std::string& dir, const char* relPath) {
+  char path[4096];
+  int n = std::snprintf(path, sizeof path, "%s%s", dir.c_str(), relPath);
+  if (n < 0 || n >= static_cast<int>(sizeof path)) return false;
   struct stat st;
-  return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+  return stat(path, &st) == 0 && S_ISREG(st.st_mode);
 }
 }  // namespace
 
@@ -38,7 +43,7 @@ bool TRecordingHost::LoadVorbisLibrary() {
 }
 void TRecordingHost::CreateSound() {}
 bool TRecordingHost::LoadEffect(const char* relPath, int) {
-  return FileExists(assetsDir_ + relPath);
+  return FileExists(assetsDir_, relPath);
 }
 
 bool TRecordingHost::LoadPicture(const char* relPath, TBitmap& into) {
@@ -68,7 +73,7 @@ bool TRecordingHost::ChangeMusic(int fadeOutSeconds, int fadeInSeconds, const ch
   char line[256];
   std::snprintf(line, sizeof line, "music change %d %d %s", fadeOutSeconds, fadeInSeconds, relPath);
   Append(line);
-  return FileExists(assetsDir_ + relPath);
+  return FileExists(assetsDir_, relPath);
 }
 
 void TRecordingHost::SaveBestScore(int32_t value) {
