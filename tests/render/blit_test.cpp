@@ -227,7 +227,7 @@ TEST(Blit, FastPathsMatchReferenceOnRandomInput) {
     if (mode == 1) BlitKeyed(x, y, r, dst, src);
     if (mode == 2) BlitKeyedBlend(x, y, r, dst, src, level);
     RefBlit(static_cast<TMode>(mode), x, y, r, want, src, level);
-    ASSERT_EQ(std::memcmp(dst.Data(), want.Data(), dst.ByteSize()), 0)
+    ASSERT_TRUE(std::equal(dst.Data(), dst.Data() + dst.ByteSize(), want.Data()))
         << "round " << round << " mode " << mode << " rect " << r.Left << "," << r.Top << ","
         << r.Right << "," << r.Bottom << " at " << x << "," << y;
   }
