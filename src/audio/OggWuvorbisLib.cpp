@@ -55,36 +55,9 @@ void TVorbisFileDLL::Unload() {
 }
 
 void TVorbisFileDLL::ClearFunctions() {
-  ov_clear = nullptr;
-  ov_open_callbacks = nullptr;
-  ov_test_callbacks = nullptr;
-  ov_test_open = nullptr;
-  ov_bitrate = nullptr;
-  ov_bitrate_instant = nullptr;
-  ov_streams = nullptr;
-  ov_seekable = nullptr;
-  ov_serialnumber = nullptr;
-  ov_raw_total = nullptr;
-  ov_pcm_total = nullptr;
-  ov_time_total = nullptr;
-  ov_raw_seek = nullptr;
-  ov_pcm_seek = nullptr;
-  ov_pcm_seek_page = nullptr;
-  ov_time_seek = nullptr;
-  ov_time_seek_page = nullptr;
-  ov_raw_seek_lap = nullptr;
-  ov_pcm_seek_lap = nullptr;
-  ov_pcm_seek_page_lap = nullptr;
-  ov_time_seek_lap = nullptr;
-  ov_time_seek_page_lap = nullptr;
-  ov_raw_tell = nullptr;
-  ov_pcm_tell = nullptr;
-  ov_time_tell = nullptr;
-  ov_info = nullptr;
-  ov_comment = nullptr;
-  ov_read_float = nullptr;
-  ov_read = nullptr;
-  ov_crosslap = nullptr;
+#define ZAZO_CLEAR_FUNCTION(name) name = nullptr;
+  ZAZO_VORBISFILE_FUNCTIONS(ZAZO_CLEAR_FUNCTION)
+#undef ZAZO_CLEAR_FUNCTION
 }
 
 bool TVorbisFileDLL::ResolveAll() {
@@ -99,36 +72,9 @@ bool TVorbisFileDLL::ResolveAll() {
     }
     fn = reinterpret_cast<std::remove_reference_t<decltype(fn)>>(p);
   };
-  get(ov_clear, "ov_clear");
-  get(ov_open_callbacks, "ov_open_callbacks");
-  get(ov_test_callbacks, "ov_test_callbacks");
-  get(ov_test_open, "ov_test_open");
-  get(ov_bitrate, "ov_bitrate");
-  get(ov_bitrate_instant, "ov_bitrate_instant");
-  get(ov_streams, "ov_streams");
-  get(ov_seekable, "ov_seekable");
-  get(ov_serialnumber, "ov_serialnumber");
-  get(ov_raw_total, "ov_raw_total");
-  get(ov_pcm_total, "ov_pcm_total");
-  get(ov_time_total, "ov_time_total");
-  get(ov_raw_seek, "ov_raw_seek");
-  get(ov_pcm_seek, "ov_pcm_seek");
-  get(ov_pcm_seek_page, "ov_pcm_seek_page");
-  get(ov_time_seek, "ov_time_seek");
-  get(ov_time_seek_page, "ov_time_seek_page");
-  get(ov_raw_seek_lap, "ov_raw_seek_lap");
-  get(ov_pcm_seek_lap, "ov_pcm_seek_lap");
-  get(ov_pcm_seek_page_lap, "ov_pcm_seek_page_lap");
-  get(ov_time_seek_lap, "ov_time_seek_lap");
-  get(ov_time_seek_page_lap, "ov_time_seek_page_lap");
-  get(ov_raw_tell, "ov_raw_tell");
-  get(ov_pcm_tell, "ov_pcm_tell");
-  get(ov_time_tell, "ov_time_tell");
-  get(ov_info, "ov_info");
-  get(ov_comment, "ov_comment");
-  get(ov_read_float, "ov_read_float");
-  get(ov_read, "ov_read");
-  get(ov_crosslap, "ov_crosslap");
+#define ZAZO_RESOLVE_FUNCTION(name) get(name, #name);
+  ZAZO_VORBISFILE_FUNCTIONS(ZAZO_RESOLVE_FUNCTION)
+#undef ZAZO_RESOLVE_FUNCTION
   return ok;
 }
 

@@ -14,6 +14,39 @@
 
 #include <string>
 
+// Every vorbisfile function the binding resolves, by its plain name.
+#define ZAZO_VORBISFILE_FUNCTIONS(X) \
+  X(ov_clear)                        \
+  X(ov_open_callbacks)               \
+  X(ov_test_callbacks)               \
+  X(ov_test_open)                    \
+  X(ov_bitrate)                      \
+  X(ov_bitrate_instant)              \
+  X(ov_streams)                      \
+  X(ov_seekable)                     \
+  X(ov_serialnumber)                 \
+  X(ov_raw_total)                    \
+  X(ov_pcm_total)                    \
+  X(ov_time_total)                   \
+  X(ov_raw_seek)                     \
+  X(ov_pcm_seek)                     \
+  X(ov_pcm_seek_page)                \
+  X(ov_time_seek)                    \
+  X(ov_time_seek_page)               \
+  X(ov_raw_seek_lap)                 \
+  X(ov_pcm_seek_lap)                 \
+  X(ov_pcm_seek_page_lap)            \
+  X(ov_time_seek_lap)                \
+  X(ov_time_seek_page_lap)           \
+  X(ov_raw_tell)                     \
+  X(ov_pcm_tell)                     \
+  X(ov_time_tell)                    \
+  X(ov_info)                         \
+  X(ov_comment)                      \
+  X(ov_read_float)                   \
+  X(ov_read)                         \
+  X(ov_crosslap)
+
 class TVorbisFileDLL {
  public:
   // The library file looked for beside the program, and the soname tried next.
@@ -34,37 +67,11 @@ class TVorbisFileDLL {
   bool Loaded() const { return handle_ != nullptr; }
   const std::string& Error() const { return error_; }
 
-  // The vorbisfile functions, valid while Loaded().
-  int (*ov_clear)(OggVorbis_File*) = nullptr;
-  int (*ov_open_callbacks)(void*, OggVorbis_File*, const char*, long, ov_callbacks) = nullptr;
-  int (*ov_test_callbacks)(void*, OggVorbis_File*, const char*, long, ov_callbacks) = nullptr;
-  int (*ov_test_open)(OggVorbis_File*) = nullptr;
-  long (*ov_bitrate)(OggVorbis_File*, int) = nullptr;
-  long (*ov_bitrate_instant)(OggVorbis_File*) = nullptr;
-  long (*ov_streams)(OggVorbis_File*) = nullptr;
-  long (*ov_seekable)(OggVorbis_File*) = nullptr;
-  long (*ov_serialnumber)(OggVorbis_File*, int) = nullptr;
-  ogg_int64_t (*ov_raw_total)(OggVorbis_File*, int) = nullptr;
-  ogg_int64_t (*ov_pcm_total)(OggVorbis_File*, int) = nullptr;
-  double (*ov_time_total)(OggVorbis_File*, int) = nullptr;
-  int (*ov_raw_seek)(OggVorbis_File*, ogg_int64_t) = nullptr;
-  int (*ov_pcm_seek)(OggVorbis_File*, ogg_int64_t) = nullptr;
-  int (*ov_pcm_seek_page)(OggVorbis_File*, ogg_int64_t) = nullptr;
-  int (*ov_time_seek)(OggVorbis_File*, double) = nullptr;
-  int (*ov_time_seek_page)(OggVorbis_File*, double) = nullptr;
-  int (*ov_raw_seek_lap)(OggVorbis_File*, ogg_int64_t) = nullptr;
-  int (*ov_pcm_seek_lap)(OggVorbis_File*, ogg_int64_t) = nullptr;
-  int (*ov_pcm_seek_page_lap)(OggVorbis_File*, ogg_int64_t) = nullptr;
-  int (*ov_time_seek_lap)(OggVorbis_File*, double) = nullptr;
-  int (*ov_time_seek_page_lap)(OggVorbis_File*, double) = nullptr;
-  ogg_int64_t (*ov_raw_tell)(OggVorbis_File*) = nullptr;
-  ogg_int64_t (*ov_pcm_tell)(OggVorbis_File*) = nullptr;
-  double (*ov_time_tell)(OggVorbis_File*) = nullptr;
-  vorbis_info* (*ov_info)(OggVorbis_File*, int) = nullptr;
-  vorbis_comment* (*ov_comment)(OggVorbis_File*, int) = nullptr;
-  long (*ov_read_float)(OggVorbis_File*, float***, int, int*) = nullptr;
-  long (*ov_read)(OggVorbis_File*, char*, int, int, int, int, int*) = nullptr;
-  int (*ov_crosslap)(OggVorbis_File*, OggVorbis_File*) = nullptr;
+  // The vorbisfile functions, valid while Loaded(); each has the type of
+  // the library's own declaration.
+#define ZAZO_DECLARE_FUNCTION(name) decltype(&::name) name = nullptr;
+  ZAZO_VORBISFILE_FUNCTIONS(ZAZO_DECLARE_FUNCTION)
+#undef ZAZO_DECLARE_FUNCTION
 
  private:
   bool ResolveAll();
