@@ -11,6 +11,8 @@
 
 namespace {
 constexpr const char* kReadFailed = "ファイルの読み込みに失敗";
+// About a second of sound at most, decoded at open to warm the library up.
+constexpr int kWarmUpReads = 64;
 constexpr const char kHeaderMagic[8] = {'A', 'L', 'P', 'H', 'A', 'O', 'G', 'G'};
 
 uint32_t LittleEndian32(const uint8_t* p) {
@@ -119,6 +121,17 @@ void TOggData::OpenStream() {
   rate_ = int32_t(vi->rate);
   double total = lib_->ov_time_total(&vorbisState_, -1);
   totalSeconds_ = std::isfinite(total) && total > 0 ? total : 0;
+  // Decode a little and rewind, here on the game's thread: the library sets
+  // up its decoding memory on the first read, and the refill thread should
+  // find it ready.
+  int link = 0;
+  for (int i = 0; i < kWarmUpReads; i++) {
+    if (lib_->ov_read(&vorbisState_, reinterpret_cast<char*>(monoBuffer_), sizeof monoBuffer_, 0, 2,
+                      1, &link) <= 0) {
+      break;
+    }
+  }
+  SeekLocked(0);
   loaded_.store(true, std::memory_order_release);
 }
 
