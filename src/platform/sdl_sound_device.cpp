@@ -65,19 +65,39 @@ void SDLCALL TSdlSoundDevice::Callback(void* userdata, Uint8* stream, int len) {
   static_cast<TAudioEngine*>(userdata)->Mix(reinterpret_cast<int16_t*>(stream), len / 4);
 }
 
-bool LoadWaveFile(const std::string& path, TSoundData& out) {
+namespace {
+// Reads a whole WAVE file from rw (closed here) into the device format.
+bool LoadWave(SDL_RWops* rw, TSoundData& out) {
   out.samples.clear();
-  SDL_RWops* rw = SDL_RWFromFile(path.c_str(), "rb");
   if (!rw) return false;
   const Sint64 size = SDL_RWsize(rw);
   if (size <= 0 || size > kMaxWaveFileSize) {
     SDL_RWclose(rw);
     return false;
   }
+  // Strict reading: the RIFF size bounds the chunk search, an incomplete
+  // chunk or block is an error, and so is a missing or wrong fact chunk.
+  SDL_SetHint(SDL_HINT_WAVE_RIFF_CHUNK_SIZE, "force");
+  SDL_SetHint(SDL_HINT_WAVE_TRUNCATION, "strict");
+  SDL_SetHint(SDL_HINT_WAVE_FACT_CHUNK, "strict");
   SDL_AudioSpec spec;
   Uint8* data = nullptr;
   Uint32 length = 0;
   if (!SDL_LoadWAV_RW(rw, 1, &spec, &data, &length)) return false;
+  // Whole sample frames of the source only.
+  const Uint32 frameBytes = Uint32(SDL_AUDIO_BITSIZE(spec.format) / 8) * spec.channels;
+  if (frameBytes == 0 || spec.freq <= 0) {
+    SDL_FreeWAV(data);
+    return false;
+  }
+  length -= length % frameBytes;
+  // However the file's rate stretches it, an effect stays an effect: a few
+  // bytes at 1 Hz would otherwise ask for gigabytes of converted sound.
+  const uint64_t outFrames = uint64_t(length / frameBytes) * kRate / uint64_t(spec.freq);
+  if (outFrames > uint64_t(kMaxWaveSeconds) * kRate) {
+    SDL_FreeWAV(data);
+    return false;
+  }
   SDL_AudioCVT cvt;
   const int built = SDL_BuildAudioCVT(&cvt, spec.format, spec.channels, spec.freq, AUDIO_S16SYS,
                                       kChannels, kRate);
@@ -85,13 +105,6 @@ bool LoadWaveFile(const std::string& path, TSoundData& out) {
     SDL_FreeWAV(data);
     return false;
   }
-  // Whole sample frames of the source only.
-  const Uint32 frameBytes = Uint32(SDL_AUDIO_BITSIZE(spec.format) / 8) * spec.channels;
-  if (frameBytes == 0) {
-    SDL_FreeWAV(data);
-    return false;
-  }
-  length -= length % frameBytes;
   cvt.len = int(length);
   std::vector<Uint8> work(size_t(length) * size_t(cvt.len_mult > 0 ? cvt.len_mult : 1));
   if (length > 0) std::memcpy(work.data(), data, length);
@@ -102,4 +115,17 @@ bool LoadWaveFile(const std::string& path, TSoundData& out) {
   out.samples.resize(size_t(bytes) / 4 * 2);
   std::memcpy(out.samples.data(), work.data(), out.samples.size() * sizeof(int16_t));
   return true;
+}
+}  // namespace
+
+bool LoadWaveFile(const std::string& path, TSoundData& out) {
+  return LoadWave(SDL_RWFromFile(path.c_str(), "rb"), out);
+}
+
+bool DecodeWave(const uint8_t* data, size_t size, TSoundData& out) {
+  if (size > size_t(kMaxWaveFileSize)) {
+    out.samples.clear();
+    return false;
+  }
+  return LoadWave(SDL_RWFromConstMem(data, int(size)), out);
 }

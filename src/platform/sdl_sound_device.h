@@ -5,6 +5,8 @@
 
 #include <SDL.h>
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 
 struct TSoundData;
@@ -34,5 +36,13 @@ class TSdlSoundDevice {
   bool reported_ = false;
 };
 
-// Reads a RIFF/WAVE file and converts it to 44,100 Hz 16-bit stereo.
+// Reads a RIFF/WAVE file and converts it to 44,100 Hz 16-bit stereo. SDL's
+// reader runs with its strict hints (RIFF size honoured, no truncated chunks,
+// a valid fact chunk where one is required); a file that fails them, or that
+// would last longer than an effect may (kMaxWaveSeconds), is refused.
 bool LoadWaveFile(const std::string& path, TSoundData& out);
+// The same from bytes already in memory (the file's whole content).
+bool DecodeWave(const uint8_t* data, size_t size, TSoundData& out);
+
+// The longest effect accepted, in seconds of sound.
+constexpr int kMaxWaveSeconds = 30;

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdlib>
 
+#include "audio/audio_engine.h"
 #include "audio/sound_mixer.h"
 #include "audio_test_util.h"
 #include "platform/sdl_sound_device.h"
@@ -119,4 +120,59 @@ TEST_F(SoundSystemTest, ThePathReportedIsTheOneBesideTheProgram) {
   // beside the program.
   sound.LoadVorbisLibrary(&tried);
   EXPECT_EQ(tried, dir.Dir() + "libvorbisfile.so.3");
+}
+
+// Hostile effect files: the strict reader refuses damaged ones, and a file
+// whose rate would stretch it into gigabytes is refused before conversion.
+TEST_F(SoundSystemTest, HostileWaveFilesAreRefusedAndLeaveTheEffectSilent) {
+  TSoundData s;
+  // 64 KiB of 16-bit mono at 1 Hz: 18 hours of sound once converted (the
+  // conversion buffer alone was 46 GB, and the loader threw bad_alloc).
+  auto slow = Wave(1, 1, std::vector<int16_t>(32768, 100));
+  const auto t0 = std::chrono::steady_clock::now();
+  EXPECT_FALSE(DecodeWave(slow.data(), slow.size(), s));
+  EXPECT_TRUE(s.samples.empty());
+  EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(1));
+  // Up to kMaxWaveSeconds is an effect; one sample more is not.
+  auto longest = Wave(8000, 1, std::vector<int16_t>(8000 * kMaxWaveSeconds, 100));
+  EXPECT_TRUE(DecodeWave(longest.data(), longest.size(), s));
+  auto tooLong = Wave(8000, 1, std::vector<int16_t>(8000 * kMaxWaveSeconds + 1, 100));
+  EXPECT_FALSE(DecodeWave(tooLong.data(), tooLong.size(), s));
+
+  // The data chunk claims more than the file holds.
+  auto truncated = Wave(44100, 2, std::vector<int16_t>(400, 5));
+  truncated.resize(truncated.size() - 100);
+  EXPECT_FALSE(DecodeWave(truncated.data(), truncated.size(), s));
+  // The RIFF size ends before the data chunk.
+  auto shortRiff = Wave(44100, 2, std::vector<int16_t>(400, 5));
+  shortRiff[4] = 20;
+  shortRiff[5] = shortRiff[6] = shortRiff[7] = 0;
+  EXPECT_FALSE(DecodeWave(shortRiff.data(), shortRiff.size(), s));
+  // A data chunk that is not a whole number of blocks.
+  auto oddData = Wave(44100, 2, std::vector<int16_t>(400, 5));
+  oddData[40] = 3;  // data size 803 bytes
+  oddData[41] = 3;
+  oddData.resize(oddData.size() - 800 + 771);
+  EXPECT_FALSE(DecodeWave(oddData.data(), oddData.size(), s));
+  EXPECT_FALSE(DecodeWave(nullptr, 0, s));
+
+  // From memory and from a file the result is the same.
+  auto good = Wave(22050, 1, std::vector<int16_t>(1000, 800));
+  TSoundData fromFile;
+  ASSERT_TRUE(DecodeWave(good.data(), good.size(), s));
+  ASSERT_TRUE(LoadWaveFile(dir.Put("system/good.wav", good), fromFile));
+  EXPECT_EQ(s.samples, fromFile.samples);
+
+  // Through the engine, a refused file leaves its effect silent.
+  TAudioEngine e(dir.Dir());
+  e.Create(false);
+  dir.Put("system/03.wav", slow);
+  dir.Put("system/04.wav", truncated);
+  EXPECT_FALSE(e.LoadEffect("system/03.wav", 3, LoadWaveFile));
+  EXPECT_FALSE(e.LoadEffect("system/04.wav", 4, LoadWaveFile));
+  EXPECT_EQ(e.Effect(3), nullptr);
+  EXPECT_EQ(e.Effect(4), nullptr);
+  EXPECT_TRUE(e.LoadEffect("system/00.wav", 0, LoadWaveFile));
+  EXPECT_NE(e.Effect(0), nullptr);
+  e.Shutdown(0);
 }
