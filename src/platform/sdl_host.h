@@ -1,0 +1,132 @@
+// The real host of the game: one SDL2 window with the frame drawn into it,
+// the sound system, the files beside the program, message boxes, the full-
+// screen switch and the score widgets. TMainForm decides; this translates.
+#pragma once
+
+#include <SDL.h>
+
+#include <cstdint>
+#include <string>
+
+#include "app/game_host.h"
+#include "platform/display_switch.h"
+#include "platform/present_layout.h"
+#include "platform/score_widget_state.h"
+#include "platform/score_widgets_view.h"
+#include "platform/sound_system.h"
+
+class TMainForm;
+
+// The full-screen switch's window work on an SDL window: the borderless
+// window covers the display at its own mode.
+class TSdlDisplayPlatform : public TDisplayPlatform {
+ public:
+  SDL_Window* window = nullptr;
+
+  int EnumerateModes(TDisplayMode* out, int max) override;
+  bool EnterFullScreen() override;
+  void LeaveFullScreen() override;
+  TWindowPlacement GetPlacement() override;
+  void SetPlacement(const TWindowPlacement& placement) override;
+  void SetBordered(bool bordered) override;
+  void SetDefaultCursor() override;
+};
+
+// The modes a display with the given desktop mode offers: the desktop mode
+// itself and, when it is at least 640 x 480, 640 x 480 at the same depth.
+int DesktopModes(int32_t width, int32_t height, int32_t bitCount, TDisplayMode* out, int max);
+
+class TSdlHost : public TGameHost {
+ public:
+  // exeDir: the program's folder, ending in '/'.
+  explicit TSdlHost(std::string exeDir);
+  ~TSdlHost() override;
+  TSdlHost(const TSdlHost&) = delete;
+  TSdlHost& operator=(const TSdlHost&) = delete;
+
+  // Creates the hidden window "Zazo Puzzle" (client 640 x 480, fixed size,
+  // centred), its renderer and frame texture, the widgets' fonts, and
+  // initializes the display component windowed. False (with a message on
+  // standard error) when there is no display to open a window on.
+  bool CreateWindow();
+  void ShowWindow();
+  void HideWindow();
+  void DestroyWindow();
+
+  // The game object whose handlers receive the input.
+  void AttachForm(TMainForm* form) { form_ = form; }
+
+  // Hands every pending event to its handler at once. An exception escaping
+  // a handler is reported in an error box and the program goes on.
+  void DrainEvents();
+  void HandleEvent(const SDL_Event& event);
+  bool QuitRequested() const { return quit_; }
+  // Draws the last frame again when the window or the widgets asked for it.
+  void RepaintIfNeeded();
+
+  // The application's error report: a box with the error's text.
+  void ShowErrorBox(const char* text);
+
+  // Stops every sound channel, waits, and frees the sound and music objects.
+  void ShutdownSound() { sound_.Shutdown(); }
+
+  const std::string& ExeDir() const { return exeDir_; }
+  TDXDraw& DxDraw() { return dxDraw_; }
+  TScoreWidgetState& Widgets() { return widgets_; }
+  SDL_Window* Window() const { return window_; }
+
+  // The registration button: leave full screen, write save/scorereg.html,
+  // open it in the browser without waiting for it, then wait one second.
+  void RegScoreBtnClick();
+
+  // ---- TGameHost ----
+  int32_t LoadBestScore() override;
+  bool LoadVorbisLibrary() override;
+  void CreateSound() override;
+  bool LoadEffect(const char* relPath, int n) override;
+  bool LoadPicture(const char* relPath, TBitmap& into) override;
+  uint32_t Clock() override;
+  void PlayEffect(int n, int32_t level) override;
+  void PlayEffectChannel9() override;
+  void ResetMusic() override;
+  bool ChangeMusic(int fadeOutSeconds, int fadeInSeconds, const char* relPath,
+                   bool musicOnSlotB) override;
+  void SaveBestScore(int32_t value) override;
+  void LocalTimeText(char out[15]) override;
+  void ShowScoreWidgets(const char* scoreText, const char* md5Hex) override;
+  void HideScoreWidgets() override;
+  void ToggleFullScreen() override;
+  void CloseWindow() override;
+  void ShowWarning(const char* text) override;
+  void PresentFrame(const TBitmap& screen) override;
+
+ private:
+  void Render();
+  void UploadFrame(const TBitmap& screen);
+  bool PointerToFrame(int32_t x, int32_t y, int32_t* fx, int32_t* fy) const;
+  void OnKeyDown(const SDL_KeyboardEvent& key);
+  void OnMouseDown(const SDL_MouseButtonEvent& button);
+  void OnMouseUp(const SDL_MouseButtonEvent& button);
+  void OnMouseMove(const SDL_MouseMotionEvent& motion);
+  void CopySelection();
+
+  std::string exeDir_;
+  TSoundSystem sound_;
+  SDL_Window* window_ = nullptr;
+  SDL_Renderer* renderer_ = nullptr;
+  SDL_Texture* frameTexture_ = nullptr;
+  TSdlDisplayPlatform displayPlatform_;
+  TDXDraw dxDraw_;
+  TScoreWidgetState widgets_;
+  TScoreWidgetView widgetView_;
+  TMainForm* form_ = nullptr;
+  const TBitmap* lastFrame_ = nullptr;
+  bool quit_ = false;
+  bool repaint_ = false;
+  bool videoUp_ = false;
+};
+
+// Starts `program` with one argument, detached: the call never waits for it
+// and a program that cannot be started is ignored. Returns false only when
+// no process could be made.
+bool SpawnDetached(const char* program, const char* argument);

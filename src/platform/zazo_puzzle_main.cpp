@@ -1,0 +1,55 @@
+// Zazo Puzzle: the program. Seeds the generators, opens the window, runs
+// start-up, then the message loop with the frame loop as its idle step, and
+// shuts down when the window closes.
+#include <SDL.h>
+
+#include <cstdio>
+#include <exception>
+
+#include "app/main.h"
+#include "platform/program_env.h"
+#include "platform/sdl_host.h"
+
+int main(int, char**) {
+  EnsureUtf8Locale();
+  TSdlHost host(ProgramFolder());
+  TMainForm form(host);
+  // Once, before any window exists.
+  form.SeedRandom(UtcTimeOfDayMs());
+
+  if (!host.CreateWindow()) return 1;
+  host.AttachForm(&form);
+  try {
+    form.FormCreate();
+  } catch (const std::exception& e) {
+    // Start-up cut short: reported, the frame loop never runs, the window
+    // stays until it is closed.
+    host.ShowErrorBox(e.what());
+  } catch (...) {
+    host.ShowErrorBox("unknown error during start-up");
+  }
+  host.ShowWindow();
+
+  while (true) {
+    host.DrainEvents();
+    if (host.QuitRequested()) break;
+    host.RepaintIfNeeded();
+    // Idle: sleep 1 ms, then at most one frame.
+    SDL_Delay(1);
+    try {
+      form.IdleFrame(host.Clock());
+    } catch (const std::exception& e) {
+      // The frame loop has stopped for good; the window stays and can be closed.
+      host.ShowErrorBox(e.what());
+    } catch (...) {
+      host.ShowErrorBox("unknown error in a frame");
+    }
+  }
+
+  host.HideWindow();
+  form.FormDestroy();  // saves the best score
+  host.ShutdownSound();
+  host.DestroyWindow();
+  SDL_Quit();
+  return 0;
+}
