@@ -1,0 +1,219 @@
+// The soak: a long run of frames through every scene and all four modes with
+// random keys, pointer moves and clicks between frames, on a clock that
+// jitters and wraps. After every frame the state must be sound (see
+// soak_checks.h), and neither the frames nor the input handlers may touch
+// the heap.
+//
+// The normal suite runs 50,000 frames. ZAZO_SOAK_FRAMES=N runs N frames
+// instead (the long soak is 1,000,000); ZAZO_SOAK_SEED picks another input.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <cstdlib>
+#include <new>
+#include <random>
+
+#include "app/main.h"
+#include "recording_host.h"
+#include "soak_checks.h"
+
+namespace {
+std::atomic<bool> gCounting{false};
+std::atomic<long> gAllocations{0};
+}  // namespace
+
+// Counts every heap allocation of this test program while gCounting is set.
+void* operator new(size_t size) {
+  if (gCounting.load(std::memory_order_relaxed)) gAllocations++;
+  void* p = std::malloc(size ? size : 1);
+  if (!p) throw std::bad_alloc();
+  return p;
+}
+void* operator new[](size_t size) {
+  return operator new(size);
+}
+void* operator new(size_t size, const std::nothrow_t&) noexcept {
+  if (gCounting.load(std::memory_order_relaxed)) gAllocations++;
+  return std::malloc(size ? size : 1);
+}
+void* operator new[](size_t size, const std::nothrow_t& tag) noexcept {
+  return operator new(size, tag);
+}
+void operator delete(void* p) noexcept {
+  std::free(p);
+}
+void operator delete[](void* p) noexcept {
+  std::free(p);
+}
+void operator delete(void* p, size_t) noexcept {
+  std::free(p);
+}
+void operator delete[](void* p, size_t) noexcept {
+  std::free(p);
+}
+
+namespace {
+
+// Virtual-key codes the game reads, and a few it does not.
+constexpr uint16_t kTitleKeys[] = {'3', '4', '5', '6'};
+constexpr uint16_t kPlayKeys[] = {'W', 'A', 'S', 'D', 'V', 'B', 'G', 'V',  'V', 'B',  // side 1
+                                  'U', 'H', 'J', 'K', 37,  39,  38,  37,   37,  40,   // side 2
+                                  13,  32,  'Q', 'Z', 112, 0,   255, 65535};
+constexpr uint16_t kKeyEscape = 27;
+constexpr uint16_t kKeyReturn = 13;
+
+// The four modes, as the title menu sets them.
+enum TMode { kNormal, kFromLevel99, kVersusPeople, kVersusComputer, kModeCount };
+const char* const kModeNames[kModeCount] = {"single from level 1", "single from level 99",
+                                            "versus two people", "versus the computer"};
+
+TMode ModeOf(const TMainForm& f) {
+  if (f.versusMode == 1) return f.side2Auto == 1 ? kVersusComputer : kVersusPeople;
+  return f.advancedStart == 1 ? kFromLevel99 : kNormal;
+}
+
+long FramesToRun() {
+  const char* env = std::getenv("ZAZO_SOAK_FRAMES");
+  if (env != nullptr && *env != '\0') return std::strtol(env, nullptr, 10);
+  return 50000;
+}
+
+uint32_t Seed() {
+  const char* env = std::getenv("ZAZO_SOAK_SEED");
+  if (env != nullptr && *env != '\0') return uint32_t(std::strtoul(env, nullptr, 10));
+  return 20240611;
+}
+
+class Soak : public ::testing::Test {
+ protected:
+  Soak() : host(ZAZO_BINARY_DIR "/"), form(host) {}
+
+  void SetUp() override {
+    form.SeedLcg(Seed());
+    form.SeedMt(Seed() ^ 0x5eed);
+    // Start 400 s before the millisecond clock wraps: the wrap falls inside
+    // every run of more than 25,000 frames.
+    host.clock = 0u - 400000u;
+    form.FormCreate();
+    if (form.errorCode != 0) {
+      // No generated pictures in this build folder: draw into empty sheets.
+      host.readPictures = false;
+      form.LoadAssets();
+    }
+    ASSERT_EQ(form.errorCode, 0);
+    rng.seed(Seed());
+  }
+
+  uint32_t Below(uint32_t n) { return rng() % n; }
+
+  // One random input event (or none) between two frames.
+  void RandomInput() {
+    const uint32_t roll = Below(1000);
+    if (roll < 500) return;  // most frames pass without input
+    if (form.scene == kSceneTitle && roll < 540) {
+      form.FormKeyDown(kTitleKeys[Below(4)], false);
+    } else if (roll < 820) {
+      form.FormKeyDown(kPlayKeys[Below(sizeof kPlayKeys / sizeof kPlayKeys[0])], false);
+    } else if (roll < 930) {
+      // Pointer: over the board most of the time, else anywhere and beyond.
+      if (Below(4) != 0) {
+        form.FormMouseMove(int32_t(32 + Below(256)), int32_t(32 + Below(416)));
+      } else {
+        form.FormMouseMove(int32_t(Below(760)) - 60, int32_t(Below(600)) - 60);
+      }
+    } else if (roll < 975) {
+      const auto button = static_cast<TMainForm::TMouseButton>(Below(3));
+      const uint32_t where = Below(4);
+      int32_t x = int32_t(Below(640));
+      int32_t y = int32_t(Below(480));
+      if (where == 0) y = int32_t(Below(20));        // top bar
+      if (where == 1) y = 451 + int32_t(Below(29));  // gauge strip
+      if (where == 2 && Below(8) != 0) x = 250;      // avoid restart/title most times
+      if (where == 0 && x < 208 && Below(16) != 0) x = 300;
+      form.FormMouseDown(button, x, y);
+    } else if (roll < 990) {
+      // Leave a game now and then: restart or back to the title. In game
+      // over these are the way on.
+      const bool over = form.scene == kSceneGameOver;
+      if (over || Below(30) == 0) form.FormKeyDown(Below(2) == 0 ? '7' : '8', false);
+    } else if (roll < 994) {
+      form.FormKeyDown(kKeyReturn, true);  // Alt+Return: full screen
+    } else if (roll < 997) {
+      form.FormKeyDown(Below(2) == 0 ? '1' : '2', false);  // background, effects
+    } else {
+      const uint16_t key = uint16_t(Below(256));
+      form.FormKeyDown(key == kKeyEscape ? 'X' : key, false);  // any other key
+    }
+  }
+
+  std::mt19937 rng;
+  TRecordingHost host;
+  TMainForm form;
+};
+
+TEST_F(Soak, RandomInputAcrossAllModesKeepsTheGameSound) {
+  const long target = FramesToRun();
+  long frames = 0;
+  long games[kModeCount] = {};
+  long playFrames[kModeCount] = {};
+  long gameOvers = 0;
+  bool boardBuilt = false;
+  int32_t lastScene = form.scene;
+  char why[160];
+  const auto t0 = std::chrono::steady_clock::now();
+
+  while (frames < target) {
+    gCounting = true;
+    RandomInput();
+    ASSERT_FALSE(host.closed) << "the window was closed at frame " << frames;
+    // The clock: a frame's worth and some jitter, now and then too little.
+    host.clock += Below(20) == 0 ? 7u : 16u + (Below(4) == 0 ? Below(20) : 0u);
+    const int before = host.presentCount;
+    const int32_t sceneBefore = form.scene;
+    form.IdleFrame(host.clock);
+    gCounting = false;
+    if (gAllocations != 0) {
+      FAIL() << gAllocations << " heap allocation(s) at frame " << frames << ", scene "
+             << form.scene;
+    }
+    host.ClearEvents();
+    if (host.presentCount == before) continue;  // too early: no frame ran
+    frames++;
+    if (sceneBefore == kSceneNewGame) {
+      boardBuilt = true;
+      games[ModeOf(form)]++;
+    }
+    if (form.scene == kScenePlay) playFrames[ModeOf(form)]++;
+    if (form.scene == kSceneGameOver && lastScene != kSceneGameOver) gameOvers++;
+    lastScene = form.scene;
+    if (!soak::CheckAfterFrame(form, sceneBefore, boardBuilt, why, sizeof why)) {
+      FAIL() << "frame " << frames << ": " << why;
+    }
+    ASSERT_TRUE(form.loopRunning) << "the frame loop stopped at frame " << frames;
+  }
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+
+  // Escape, finally, closes the window from whatever scene the run ended in.
+  form.FormKeyDown(kKeyEscape, false);
+  EXPECT_TRUE(host.closed);
+
+  std::printf("soak: %ld frames in %.1f s (seed %u), %ld game overs\n", frames, seconds, Seed(),
+              gameOvers);
+  for (int m = 0; m < kModeCount; m++) {
+    std::printf("soak:   %-22s %4ld games, %8ld play frames\n", kModeNames[m], games[m],
+                playFrames[m]);
+  }
+  // Every mode was played for a while.
+  if (target >= 20000) {
+    for (int m = 0; m < kModeCount; m++) {
+      EXPECT_GE(games[m], 1) << kModeNames[m];
+      EXPECT_GE(playFrames[m], 500) << kModeNames[m];
+    }
+    EXPECT_GE(gameOvers, 1);
+  }
+}
+
+}  // namespace
