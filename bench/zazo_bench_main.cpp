@@ -3,11 +3,6 @@
 
 #include "figures.h"
 
-// Until the music benchmark lands.
-__attribute__((weak)) double BenchMusicHalfUs() {
-  return -1;
-}
-
 int main() {
   const double memcpyUs = BenchMemcpyFrameUs();
   const double playUs = BenchPlayFrameUs();
