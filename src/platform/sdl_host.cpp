@@ -1,5 +1,6 @@
 #include "platform/sdl_host.h"
 
+#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -229,6 +230,7 @@ bool TSdlHost::PointerToFrame(int32_t x, int32_t y, int32_t* fx, int32_t* fy) co
 // ---------------------------------------------------------------------------
 
 void TSdlHost::DrainEvents() {
+  for (pid_t& pid : openerPids_) ReapIfExited(&pid);
   SDL_Event event;
   while (!quit_ && SDL_PollEvent(&event)) {
     try {
@@ -464,8 +466,17 @@ void TSdlHost::RegScoreBtnClick() {
   const std::string path = exeDir_ + "save/scorereg.html";
   std::string error;
   if (WriteFileAtomically(path.c_str(), page.data(), page.size(), &error)) {
-    // Whether a browser opens is not our concern; the game never waits for it.
-    SpawnDetached("xdg-open", path.c_str());
+    // Whether a browser opens is not our concern; the game never waits for
+    // it (the finished opener is collected later, between frames).
+    const pid_t pid = SpawnProgram("xdg-open", path.c_str());
+    for (pid_t& slot : openerPids_) {
+      if (pid > 0 && ReapIfExited(&slot)) {
+        slot = pid;
+        break;
+      }
+    }
+    if (pid <= 0)
+      std::fprintf(stderr, "Zazo Puzzle: cannot start xdg-open to show %s\n", path.c_str());
   } else {
     std::fprintf(stderr, "Zazo Puzzle: the registration page could not be written: %s\n",
                  error.c_str());
@@ -474,23 +485,20 @@ void TSdlHost::RegScoreBtnClick() {
   repaint_ = true;
 }
 
-bool SpawnDetached(const char* program, const char* argument) {
+pid_t SpawnProgram(const char* program, const char* argument) {
   char* const argv[] = {const_cast<char*>(program), const_cast<char*>(argument), nullptr};
-  const pid_t child = fork();
-  if (child < 0) return false;
-  if (child == 0) {
-    // The intermediate child leaves at once, so the program is adopted by
-    // init and never becomes our zombie.
-    setsid();
-    const pid_t grandchild = fork();
-    if (grandchild == 0) {
-      execvp(program, argv);
-      _exit(127);
-    }
-    _exit(0);
-  }
+  pid_t pid = -1;
+  if (posix_spawnp(&pid, program, nullptr, nullptr, argv, environ) != 0) return -1;
+  return pid;
+}
+
+bool ReapIfExited(pid_t* pid) {
+  if (*pid <= 0) return true;
   int status = 0;
-  while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+  const pid_t done = waitpid(*pid, &status, WNOHANG);
+  if (done == *pid || (done < 0 && errno == ECHILD)) {
+    *pid = -1;
+    return true;
   }
-  return true;
+  return false;
 }

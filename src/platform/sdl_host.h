@@ -4,6 +4,7 @@
 #pragma once
 
 #include <SDL.h>
+#include <sys/types.h>
 
 #include <cstdint>
 #include <string>
@@ -124,9 +125,13 @@ class TSdlHost : public TGameHost {
   bool quit_ = false;
   bool repaint_ = false;
   bool videoUp_ = false;
+  pid_t openerPids_[4] = {-1, -1, -1, -1};  // xdg-open runs not yet collected
 };
 
-// Starts `program` with one argument, detached: the call never waits for it
-// and a program that cannot be started is ignored. Returns false only when
-// no process could be made.
-bool SpawnDetached(const char* program, const char* argument);
+// Starts `program` (searched in PATH) with one argument without waiting for
+// it. Returns its process id, or -1 when it could not be started.
+pid_t SpawnProgram(const char* program, const char* argument);
+
+// Collects *pid if it has ended (then sets it to -1); never waits. True when
+// there is nothing left to collect.
+bool ReapIfExited(pid_t* pid);
