@@ -106,6 +106,19 @@ bool CheckBmpHeader(const uint8_t* data, size_t size, std::string* error) {
     SetError(error, "pixel data missing");
     return false;
   }
+  // The pixels the header promises must be in the file before anything is
+  // allocated for them: uncompressed rows in full, run-length data at no
+  // more than 256 pixels a byte (a run of 255 takes two bytes).
+  const uint32_t compression = infoSize >= 20 && size >= 34 ? U32(data + 30) : 0;
+  const uint64_t dataBytes = size - pixelOffset;
+  const uint64_t rowBytes = (static_cast<uint64_t>(width) * bits + 31) / 32 * 4;
+  const uint64_t pixels = static_cast<uint64_t>(width) * static_cast<uint64_t>(height);
+  const bool runLength = compression == 1 || compression == 2;
+  if (runLength ? pixels > dataBytes * 256 : rowBytes * static_cast<uint64_t>(height) > dataBytes) {
+    SetError(error, "pixel data shorter than the picture size (" + std::to_string(width) + " x " +
+                        std::to_string(height) + ")");
+    return false;
+  }
   return true;
 }
 
