@@ -1,4 +1,6 @@
 // Picture files of every colour depth, and files that lie about themselves.
+#include "platform/picture_loader.h"
+
 #include <SDL.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -11,7 +13,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/picture_loader.h"
 #include "render/bitmap.h"
 
 namespace {
@@ -87,18 +88,25 @@ Bytes MakeBmp(int bits, bool topDown = false, bool bitfields565 = false) {
       const TRgb c = kPicture[y][x];
       const int idx = PaletteIndex(c);
       switch (bits) {
-        case 1: line[x / 8] |= static_cast<uint8_t>((c.r || c.g || c.b ? 1 : 0) << (7 - x % 8)); break;
-        case 4: line[x / 2] |= static_cast<uint8_t>(idx << (x % 2 ? 0 : 4)); break;
-        case 8: line[x] = static_cast<uint8_t>(idx); break;
+        case 1:
+          line[x / 8] |= static_cast<uint8_t>((c.r || c.g || c.b ? 1 : 0) << (7 - x % 8));
+          break;
+        case 4:
+          line[x / 2] |= static_cast<uint8_t>(idx << (x % 2 ? 0 : 4));
+          break;
+        case 8:
+          line[x] = static_cast<uint8_t>(idx);
+          break;
         case 16: {
-          const uint32_t v = bitfields565
-                                 ? ((c.r >> 3) << 11) | ((c.g >> 2) << 5) | (c.b >> 3)
-                                 : ((c.r >> 3) << 10) | ((c.g >> 3) << 5) | (c.b >> 3);
+          const uint32_t v = bitfields565 ? ((c.r >> 3) << 11) | ((c.g >> 2) << 5) | (c.b >> 3)
+                                          : ((c.r >> 3) << 10) | ((c.g >> 3) << 5) | (c.b >> 3);
           line[x * 2] = v & 255;
           line[x * 2 + 1] = v >> 8;
           break;
         }
-        case 24: line[x * 3] = c.b, line[x * 3 + 1] = c.g, line[x * 3 + 2] = c.r; break;
+        case 24:
+          line[x * 3] = c.b, line[x * 3 + 1] = c.g, line[x * 3 + 2] = c.r;
+          break;
         case 32:
           line[x * 4] = c.b, line[x * 4 + 1] = c.g, line[x * 4 + 2] = c.r, line[x * 4 + 3] = 0;
           break;
@@ -204,12 +212,9 @@ TEST_F(PictureLoader, FilesWrittenBySdlAtEveryDepthItWrites) {
   const struct {
     Uint32 format;
     const char* name;
-  } kinds[] = {{SDL_PIXELFORMAT_INDEX8, "i8.bmp"},
-               {SDL_PIXELFORMAT_BGR24, "bgr24.bmp"},
-               {SDL_PIXELFORMAT_RGB24, "rgb24.bmp"},
-               {SDL_PIXELFORMAT_ARGB8888, "argb.bmp"},
-               {SDL_PIXELFORMAT_RGB565, "rgb565.bmp"},
-               {SDL_PIXELFORMAT_RGB555, "rgb555.bmp"}};
+  } kinds[] = {{SDL_PIXELFORMAT_INDEX8, "i8.bmp"},     {SDL_PIXELFORMAT_BGR24, "bgr24.bmp"},
+               {SDL_PIXELFORMAT_RGB24, "rgb24.bmp"},   {SDL_PIXELFORMAT_ARGB8888, "argb.bmp"},
+               {SDL_PIXELFORMAT_RGB565, "rgb565.bmp"}, {SDL_PIXELFORMAT_RGB555, "rgb555.bmp"}};
   for (const auto& kind : kinds) {
     SCOPED_TRACE(kind.name);
     TBitmap bmp;
