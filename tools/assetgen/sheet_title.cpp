@@ -164,9 +164,10 @@ void DrawMenuStrip(Canvas& c, const Canvas& backdrop, int y, int highlighted) {
     float top = y + kRowH * i + 2, bottom = top + kRowH - 4;
     bool on = highlighted == i + 1;
     if (on) {
-      Canvas glow(kW, kRowH + 20);
-      FillRoundRect(glow, 150, 10, 490, 10 + kRowH - 4, 11, Rgba{1, 1, 1, 1});
-      c.Draw(Glow(glow, 4, RgbOf(110, 190, 255), 1.3f), 0, static_cast<int>(top) - 10);
+      // A glow round the bar, kept inside the item's own hover row.
+      Canvas glow(kW, kRowH);
+      FillRoundRect(glow, 150, 2, 490, kRowH - 2, 11, Rgba{1, 1, 1, 1});
+      c.Draw(Glow(glow, 2, RgbOf(110, 190, 255), 1.4f), 0, y + kRowH * i);
       c.Shade(140, static_cast<int>(top), 500, static_cast<int>(bottom) + 1,
               [&](float px, float py) {
                 float d = SdRoundRect(px, py, 150, top, 490, bottom, 11);
