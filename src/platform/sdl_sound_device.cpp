@@ -1,6 +1,7 @@
 // The SDL2 audio device and the WAV loader.
 #include "platform/sdl_sound_device.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -66,15 +67,31 @@ void SDLCALL TSdlSoundDevice::Callback(void* userdata, Uint8* stream, int len) {
 }
 
 namespace {
-// Reads a whole WAVE file from rw (closed here) into the device format.
-bool LoadWave(SDL_RWops* rw, TSoundData& out) {
-  out.samples.clear();
-  if (!rw) return false;
-  const Sint64 size = SDL_RWsize(rw);
-  if (size <= 0 || size > kMaxWaveFileSize) {
-    SDL_RWclose(rw);
-    return false;
+uint32_t Le32(const uint8_t* p) {
+  return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+
+// Walks the chunks of a RIFF/WAVE file without reading them: false when one
+// claims more bytes than the file holds. SDL allocates what a chunk claims
+// before it reads it, so 100 bytes could otherwise ask for 4 GB.
+bool ChunksFitTheFile(const uint8_t* data, size_t size) {
+  if (size < 12) return false;
+  const uint64_t end = std::min<uint64_t>(size, uint64_t(Le32(data + 4)) + 8);
+  uint64_t pos = 12;
+  while (pos + 8 <= end) {
+    const uint64_t length = Le32(data + pos + 4);
+    if (pos + 8 + length > size) return false;
+    pos += 8 + length + (length & 1);
   }
+  return true;
+}
+}  // namespace
+
+bool DecodeWave(const uint8_t* file, size_t size, TSoundData& out) {
+  out.samples.clear();
+  if (size == 0 || size > size_t(kMaxWaveFileSize) || !ChunksFitTheFile(file, size)) return false;
+  SDL_RWops* rw = SDL_RWFromConstMem(file, int(size));
+  if (!rw) return false;
   // Strict reading: the RIFF size bounds the chunk search, an incomplete
   // chunk or block is an error, and so is a missing or wrong fact chunk.
   SDL_SetHint(SDL_HINT_WAVE_RIFF_CHUNK_SIZE, "force");
@@ -116,16 +133,17 @@ bool LoadWave(SDL_RWops* rw, TSoundData& out) {
   std::memcpy(out.samples.data(), work.data(), out.samples.size() * sizeof(int16_t));
   return true;
 }
-}  // namespace
 
 bool LoadWaveFile(const std::string& path, TSoundData& out) {
-  return LoadWave(SDL_RWFromFile(path.c_str(), "rb"), out);
-}
-
-bool DecodeWave(const uint8_t* data, size_t size, TSoundData& out) {
-  if (size > size_t(kMaxWaveFileSize)) {
-    out.samples.clear();
-    return false;
+  out.samples.clear();
+  SDL_RWops* rw = SDL_RWFromFile(path.c_str(), "rb");
+  if (!rw) return false;
+  const Sint64 size = SDL_RWsize(rw);
+  std::vector<uint8_t> bytes;
+  if (size > 0 && size <= kMaxWaveFileSize) {
+    bytes.resize(size_t(size));
+    if (SDL_RWread(rw, bytes.data(), 1, bytes.size()) != bytes.size()) bytes.clear();
   }
-  return LoadWave(SDL_RWFromConstMem(data, int(size)), out);
+  SDL_RWclose(rw);
+  return DecodeWave(bytes.data(), bytes.size(), out);
 }

@@ -155,6 +155,19 @@ TEST_F(SoundSystemTest, HostileWaveFilesAreRefusedAndLeaveTheEffectSilent) {
   oddData.resize(oddData.size() - 800 + 771);
   EXPECT_FALSE(DecodeWave(oddData.data(), oddData.size(), s));
   EXPECT_FALSE(DecodeWave(nullptr, 0, s));
+  // A 100-byte file whose data chunk claims a gigabyte: SDL allocated the
+  // claim before reading it (found by fuzz_wave); refused before SDL now.
+  auto claims = Wave(48000, 2, std::vector<int16_t>(28, 7));
+  claims[40] = 0xc0, claims[41] = 0x0e, claims[42] = 0x2f, claims[43] = 0x3e;
+  EXPECT_FALSE(DecodeWave(claims.data(), claims.size(), s));
+  // The same for any chunk before it.
+  auto list = Wave(44100, 2, std::vector<int16_t>(8, 7));
+  const std::vector<uint8_t> listChunk = {'L', 'I', 'S', 'T', 0xff, 0xff, 0xff, 0x7f, 0, 0};
+  list.insert(list.begin() + 36, listChunk.begin(), listChunk.end());
+  list[4] += uint8_t(listChunk.size());
+  EXPECT_FALSE(DecodeWave(list.data(), list.size(), s));
+  list[40] = 2, list[41] = list[42] = list[43] = 0;  // now it holds its two bytes
+  EXPECT_TRUE(DecodeWave(list.data(), list.size(), s));
 
   // From memory and from a file the result is the same.
   auto good = Wave(22050, 1, std::vector<int16_t>(1000, 800));
