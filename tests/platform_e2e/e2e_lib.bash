@@ -1,0 +1,177 @@
+# Shared steps of the end-to-end checks of the real program: a private copy
+# of the program and its folders, a virtual X display, the window found by
+# its title, real key presses and clicks, screenshots and pixel counts.
+#
+# Sourced by tests/platform_e2e/*.sh, which ctest runs as
+#   bash script BUILD_DIR SOURCE_DIR
+# Each script re-runs itself inside xvfb-run. It is skipped (exit 0, a line
+# starting "skipped:") only when Xvfb itself is not installed.
+
+E2E_BUILD=$(cd "$1" && pwd)
+E2E_SOURCE=$(cd "$2" && pwd)
+
+if [ -z "${ZAZO_E2E_DISPLAY_UP:-}" ]; then
+  if ! command -v Xvfb > /dev/null || ! command -v xvfb-run > /dev/null; then
+    echo "skipped: Xvfb is not installed (scripts/install-deps.sh installs it)"
+    exit 0
+  fi
+  export ZAZO_E2E_DISPLAY_UP=1
+  exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$@"
+fi
+
+set -u
+
+CONVERT=convert
+COMPARE=compare
+[ -x /usr/bin/convert ] && CONVERT=/usr/bin/convert
+[ -x /usr/bin/compare ] && COMPARE=/usr/bin/compare
+
+for tool in xdotool xwininfo import "$CONVERT" "$COMPARE"; do
+  if ! command -v "$tool" > /dev/null; then
+    echo "FAIL: $tool is missing (scripts/install-deps.sh installs it)"
+    exit 1
+  fi
+done
+
+E2E_TMP=$(mktemp -d /tmp/zazo-e2e.XXXXXX)
+E2E_GAME="$E2E_TMP/game"
+E2E_LOG="$E2E_TMP/program.log"
+E2E_PID=""
+
+e2e_cleanup() {
+  if [ -n "$E2E_PID" ] && kill -0 "$E2E_PID" 2> /dev/null; then
+    kill "$E2E_PID" 2> /dev/null
+    wait "$E2E_PID" 2> /dev/null
+  fi
+  if [ -n "${E2E_KEEP:-}" ]; then
+    echo "kept: $E2E_TMP"
+  else
+    rm -rf "$E2E_TMP"
+  fi
+}
+trap e2e_cleanup EXIT
+
+e2e_fail() {
+  echo "FAIL: $*"
+  if [ -f "$E2E_LOG" ]; then
+    echo "--- program output ---"
+    cat "$E2E_LOG"
+  fi
+  E2E_KEEP=1
+  exit 1
+}
+
+# The program and its folders, copied so that the build's own save/ is never
+# touched. save/ starts empty.
+e2e_prepare() {
+  [ -x "$E2E_BUILD/zazo-puzzle" ] || e2e_fail "no program at $E2E_BUILD/zazo-puzzle"
+  for f in info item label title gauge score score2 bg bom; do
+    [ -f "$E2E_BUILD/graph/$f.bmp" ] || e2e_fail "no picture $E2E_BUILD/graph/$f.bmp (the build makes them)"
+  done
+  mkdir -p "$E2E_GAME/save"
+  cp "$E2E_BUILD/zazo-puzzle" "$E2E_GAME/"
+  cp -r "$E2E_BUILD/graph" "$E2E_GAME/"
+  if [ -d "$E2E_BUILD/system" ]; then cp -r "$E2E_BUILD/system" "$E2E_GAME/"; fi
+}
+
+# e2e_launch DIR [ENV...]: starts the program from working directory DIR
+# with the dummy audio driver and the extra environment given.
+e2e_launch() {
+  local dir=$1
+  shift
+  (cd "$dir" && exec env "$@" SDL_AUDIODRIVER=dummy "$E2E_GAME/zazo-puzzle") > "$E2E_LOG" 2>&1 &
+  E2E_PID=$!
+}
+
+# e2e_window TITLE [SECONDS]: prints "id width height x y" of the top-level
+# window with that exact title (also a UTF-8 one, which xdotool's name
+# search misses), waiting for it up to SECONDS (default 10).
+e2e_window() {
+  local title=$1 limit=${2:-10} i line
+  for ((i = 0; i <= limit * 10; i++)); do
+    line=$(xwininfo -root -tree 2> /dev/null | grep -F "\"$title\":" | head -n 1)
+    if [ -n "$line" ]; then
+      # 0x200008 "Zazo Puzzle": ("zazo-puzzle" "zazo-puzzle")  640x480+192+144  +192+144
+      echo "$line" | sed -E 's/^ *(0x[0-9a-f]+) .* ([0-9]+)x([0-9]+)\+-?[0-9]+\+-?[0-9]+ +\+(-?[0-9]+)\+(-?[0-9]+) *$/\1 \2 \3 \4 \5/'
+      return 0
+    fi
+    sleep 0.1
+  done
+  return 1
+}
+
+# e2e_gone TITLE [SECONDS]: succeeds once no window has that title.
+e2e_gone() {
+  local title=$1 limit=${2:-5} i
+  for ((i = 0; i < limit * 10; i++)); do
+    xwininfo -root -tree 2> /dev/null | grep -qF "\"$title\":" || return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+# e2e_shot FILE X Y W H: a screenshot of that part of the screen.
+e2e_shot() {
+  local file=$1 x=$2 y=$3 w=$4 h=$5
+  import -window root "$E2E_TMP/root.png" || e2e_fail "screenshot failed"
+  "$CONVERT" "$E2E_TMP/root.png" -crop "${w}x${h}+${x}+${y}" +repage "$file"
+}
+
+# e2e_diff A B: the number of pixels that differ by more than 10 %.
+e2e_diff() {
+  "$COMPARE" -metric AE -fuzz 10% "$1" "$2" null: 2>&1 | sed -E 's/ .*//' | awk '{printf "%d\n", $1}'
+}
+
+# e2e_colours FILE: the number of distinct colours.
+e2e_colours() {
+  "$CONVERT" "$1" -format %k info:
+}
+
+# e2e_bright FILE: the number of pixels brighter than half.
+e2e_bright() {
+  "$CONVERT" "$1" -colorspace Gray -threshold 50% -format "%[fx:round(mean*w*h)]" info:
+}
+
+# e2e_pixel FILE X Y: "r,g,b" of one pixel, 0..255 each.
+e2e_pixel() {
+  "$CONVERT" "$1" -crop "1x1+$2+$3" +repage -depth 8 -format "%[fx:round(255*r)],%[fx:round(255*g)],%[fx:round(255*b)]" info:
+}
+
+# e2e_crop IN OUT GEOMETRY
+e2e_crop() {
+  "$CONVERT" "$1" -crop "$3" +repage "$2"
+}
+
+# e2e_running: true while the program runs (a finished one that has not
+# been waited for yet is a zombie and counts as ended).
+e2e_running() {
+  local state
+  state=$(awk '{print $3}' "/proc/$E2E_PID/stat" 2> /dev/null) || return 1
+  [ -n "$state" ] && [ "$state" != "Z" ] && [ "$state" != "X" ]
+}
+
+# e2e_wait_exit SECONDS: waits for the program to end, at most SECONDS;
+# sets E2E_RC (its exit status) and E2E_MS (milliseconds waited).
+e2e_wait_exit() {
+  local limit=$1 start now i
+  start=$(date +%s%N)
+  for ((i = 0; i < limit * 200; i++)); do
+    e2e_running || break
+    sleep 0.005
+  done
+  now=$(date +%s%N)
+  e2e_running && e2e_fail "the program did not end within $limit s"
+  wait "$E2E_PID"
+  E2E_RC=$?
+  E2E_PID=""
+  E2E_MS=$(((now - start) / 1000000))
+}
+
+# e2e_expect_score_file TEXT: save/score.dat holds TEXT followed by CR LF.
+e2e_expect_score_file() {
+  local want=$1
+  [ -f "$E2E_GAME/save/score.dat" ] || e2e_fail "no save/score.dat"
+  printf '%s\r\n' "$want" > "$E2E_TMP/want.dat"
+  cmp -s "$E2E_TMP/want.dat" "$E2E_GAME/save/score.dat" ||
+    e2e_fail "save/score.dat is $(od -c "$E2E_GAME/save/score.dat" | head -n 2), not $want CR LF"
+}

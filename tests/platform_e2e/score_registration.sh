@@ -1,0 +1,94 @@
+#!/usr/bin/env bash
+# A finished single-player game shows the score text, its signature and the
+# registration button over the game-over picture. Alt+S writes
+# save/scorereg.html and hands it to xdg-open (a stand-in here) without
+# waiting for it; a click on a field keeps the keys away from the game until
+# the game picture is clicked.
+source "$(dirname "$0")/e2e_lib.bash"
+
+e2e_prepare
+mkdir -p "$E2E_TMP/bin"
+cat > "$E2E_TMP/bin/xdg-open" << OPENER
+#!/bin/sh
+echo \$\$ > "$E2E_TMP/opener.pid"
+echo "\$1" >> "$E2E_TMP/opened.txt"
+exec sleep 8
+OPENER
+chmod +x "$E2E_TMP/bin/xdg-open"
+stop_opener() {
+  if [ -s "$E2E_TMP/opener.pid" ]; then kill "$(cat "$E2E_TMP/opener.pid")" 2> /dev/null; fi
+  e2e_cleanup
+}
+trap stop_opener EXIT
+e2e_launch "$E2E_GAME" PATH="$E2E_TMP/bin:$PATH"
+
+read -r wid w h x y < <(e2e_window "Zazo Puzzle" 10) || e2e_fail "no window \"Zazo Puzzle\""
+sleep 0.5
+xdotool key --window "$wid" 4
+sleep 1.5
+
+# Force the stack up until the game ends and the widgets appear.
+shown=""
+for ((i = 0; i < 120; i++)); do
+  xdotool key --window "$wid" g
+  sleep 0.1
+  if ((i % 10 == 9)); then
+    e2e_shot "$E2E_TMP/screen.png" "$x" "$y" 640 480
+    if [ "$(e2e_pixel "$E2E_TMP/screen.png" 630 48)" = "0,64,0" ]; then
+      shown=1
+      break
+    fi
+  fi
+done
+[ -n "$shown" ] || e2e_fail "no score widgets after the game should have ended"
+sleep 0.3
+e2e_shot "$E2E_TMP/over.png" "$x" "$y" 640 480
+[ "$(e2e_pixel "$E2E_TMP/over.png" 630 72)" = "0,64,64" ] || e2e_fail "no signature field"
+[ "$(e2e_pixel "$E2E_TMP/over.png" 620 90)" = "212,208,200" ] || e2e_fail "no registration button"
+e2e_crop "$E2E_TMP/over.png" "$E2E_TMP/fields.png" 200x40+403+41
+e2e_crop "$E2E_TMP/over.png" "$E2E_TMP/caption.png" 150x15+470+91
+[ "$(e2e_colours "$E2E_TMP/fields.png")" -gt 8 ] || e2e_fail "the fields show no text"
+[ "$(e2e_colours "$E2E_TMP/caption.png")" -gt 8 ] || e2e_fail "the button shows no caption"
+
+# Alt+S: the page is written and opened; the game does not wait for the opener.
+start=$(date +%s%N)
+xdotool key --window "$wid" alt+s
+for ((i = 0; i < 50; i++)); do
+  [ -s "$E2E_TMP/opened.txt" ] && break
+  sleep 0.1
+done
+[ -s "$E2E_TMP/opened.txt" ] || e2e_fail "xdg-open was not started"
+page="$E2E_GAME/save/scorereg.html"
+[ "$(head -n 1 "$E2E_TMP/opened.txt")" = "$page" ] || e2e_fail "opened $(cat "$E2E_TMP/opened.txt")"
+[ "$(grep -c $'\r$' "$page")" = 36 ] || e2e_fail "the page does not have 36 CR LF lines"
+sed -n 3p "$page" | grep -Eq '&score=[0-9]{33}&p=[0-9a-f]{32}">'$'\r''$' ||
+  e2e_fail "line 3 of the page holds no link: $(sed -n 3p "$page")"
+sleep 1.2
+e2e_running || e2e_fail "the program ended"
+
+# A click on the score field: '8' (back to the title) goes to the field.
+xdotool mousemove --window "$wid" 450 48 click 1
+sleep 0.2
+xdotool key --window "$wid" 8
+sleep 0.5
+e2e_shot "$E2E_TMP/still.png" "$x" "$y" 640 480
+[ "$(e2e_pixel "$E2E_TMP/still.png" 630 48)" = "0,64,0" ] || e2e_fail "a key reached the game while the field had the keyboard"
+# A click on the game picture gives the keys back: '8' returns to the title.
+xdotool mousemove --window "$wid" 300 300 click 1
+sleep 0.2
+xdotool key --window "$wid" 8
+sleep 0.8
+e2e_shot "$E2E_TMP/title.png" "$x" "$y" 640 480
+[ "$(e2e_pixel "$E2E_TMP/title.png" 630 48)" != "0,64,0" ] || e2e_fail "'8' did not reach the game after clicking the picture"
+e2e_crop "$E2E_GAME/graph/title.bmp" "$E2E_TMP/title_sheet.png" 640x480+0+0
+differ=$(e2e_diff "$E2E_TMP/title.png" "$E2E_TMP/title_sheet.png")
+[ "$differ" -lt 100000 ] || e2e_fail "not back on the title ($differ pixels differ)"
+# All this happened while the opener (8 s) was still running.
+elapsed=$((($(date +%s%N) - start) / 1000000))
+echo "back on the title $elapsed ms after Alt+S"
+[ "$elapsed" -lt 7000 ] || e2e_fail "the program waited for the browser"
+
+xdotool key --window "$wid" Escape
+e2e_wait_exit 5
+[ "$E2E_RC" -eq 0 ] || e2e_fail "exit status $E2E_RC"
+echo "ok"
