@@ -130,7 +130,9 @@ bool DecodeWave(const uint8_t* file, size_t size, TSoundData& out) {
   if (built == 1 && SDL_ConvertAudio(&cvt) != 0) return false;
   const int bytes = built == 1 ? cvt.len_cvt : int(length);
   out.samples.resize(size_t(bytes) / 4 * 2);
-  std::memcpy(out.samples.data(), work.data(), out.samples.size() * sizeof(int16_t));
+  if (!out.samples.empty()) {  // an empty data chunk is an empty (silent) effect
+    std::memcpy(out.samples.data(), work.data(), out.samples.size() * sizeof(int16_t));
+  }
   return true;
 }
 

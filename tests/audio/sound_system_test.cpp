@@ -169,6 +169,11 @@ TEST_F(SoundSystemTest, HostileWaveFilesAreRefusedAndLeaveTheEffectSilent) {
   list[40] = 2, list[41] = list[42] = list[43] = 0;  // now it holds its two bytes
   EXPECT_TRUE(DecodeWave(list.data(), list.size(), s));
 
+  // An empty data chunk is an empty effect (it copied from a null pointer).
+  auto empty = Wave(44100, 2, {});
+  EXPECT_TRUE(DecodeWave(empty.data(), empty.size(), s));
+  EXPECT_TRUE(s.samples.empty());
+
   // From memory and from a file the result is the same.
   auto good = Wave(22050, 1, std::vector<int16_t>(1000, 800));
   TSoundData fromFile;
