@@ -468,7 +468,7 @@ void TSdlHost::RegScoreBtnClick() {
   if (WriteFileAtomically(path.c_str(), page.data(), page.size(), &error)) {
     // Whether a browser opens is not our concern; the game never waits for
     // it (the finished opener is collected later, between frames).
-    const pid_t pid = SpawnProgram("xdg-open", path.c_str());
+    const pid_t pid = SpawnProgram(pageOpener.c_str(), path.c_str());
     for (pid_t& slot : openerPids_) {
       if (pid > 0 && ReapIfExited(&slot)) {
         slot = pid;
@@ -476,7 +476,8 @@ void TSdlHost::RegScoreBtnClick() {
       }
     }
     if (pid <= 0)
-      std::fprintf(stderr, "Zazo Puzzle: cannot start xdg-open to show %s\n", path.c_str());
+      std::fprintf(stderr, "Zazo Puzzle: cannot start %s to show %s\n", pageOpener.c_str(),
+                   path.c_str());
   } else {
     std::fprintf(stderr, "Zazo Puzzle: the registration page could not be written: %s\n",
                  error.c_str());

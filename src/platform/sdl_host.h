@@ -79,6 +79,8 @@ class TSdlHost : public TGameHost {
   // The registration button: leave full screen, write save/scorereg.html,
   // open it in the browser without waiting for it, then wait one second.
   void RegScoreBtnClick();
+  // The program that opens the page in the browser ("xdg-open").
+  std::string pageOpener = "xdg-open";
 
   // ---- TGameHost ----
   int32_t LoadBestScore() override;
