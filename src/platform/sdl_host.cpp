@@ -100,6 +100,27 @@ void TSdlDisplayPlatform::SetPlacement(const TWindowPlacement& p) {
   if (!window) return;
   SDL_SetWindowSize(window, p.width, p.height);
   SDL_SetWindowPosition(window, p.x, p.y);
+  settling_ = true;
+  settleTo_ = p;
+  settleUntil_ = SDL_GetTicks() + 1500;
+}
+
+void TSdlDisplayPlatform::SettlePlacement(uint32_t nowMs) {
+  if (!settling_ || !window) return;
+  if (static_cast<int32_t>(nowMs - settleUntil_) > 0 ||
+      (SDL_GetWindowFlags(window) & (SDL_WINDOW_FULLSCREEN | SDL_WINDOW_BORDERLESS))) {
+    settling_ = false;
+    return;
+  }
+  int top = 0, left = 0;
+  if (SDL_GetWindowBordersSize(window, &top, &left, nullptr, nullptr) != 0 ||
+      (top == 0 && left == 0)) {
+    return;  // the frame is not known (yet): nothing to correct against
+  }
+  int x = 0, y = 0;
+  SDL_GetWindowPosition(window, &x, &y);
+  if (x != settleTo_.x || y != settleTo_.y) SDL_SetWindowPosition(window, settleTo_.x, settleTo_.y);
+  settling_ = false;
 }
 
 void TSdlDisplayPlatform::SetBordered(bool bordered) {
@@ -230,6 +251,7 @@ bool TSdlHost::PointerToFrame(int32_t x, int32_t y, int32_t* fx, int32_t* fy) co
 // ---------------------------------------------------------------------------
 
 void TSdlHost::DrainEvents() {
+  displayPlatform_.SettlePlacement(SDL_GetTicks());
   for (pid_t& pid : openerPids_) ReapIfExited(&pid);
   SDL_Event event;
   while (!quit_ && SDL_PollEvent(&event)) {

@@ -31,6 +31,16 @@ class TSdlDisplayPlatform : public TDisplayPlatform {
   void SetPlacement(const TWindowPlacement& placement) override;
   void SetBordered(bool bordered) override;
   void SetDefaultCursor() override;
+
+  // Called between frames: a window manager that puts its frame back around
+  // the window after the placement was restored may push the window by the
+  // frame's size; once the frame is known the stored place is applied again.
+  void SettlePlacement(uint32_t nowMs);
+
+ private:
+  bool settling_ = false;
+  uint32_t settleUntil_ = 0;
+  TWindowPlacement settleTo_ = {};
 };
 
 // The modes a display with the given desktop mode offers: the desktop mode
