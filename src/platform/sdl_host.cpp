@@ -137,7 +137,13 @@ void TSdlDisplayPlatform::SetDefaultCursor() {
 // ---------------------------------------------------------------------------
 
 TSdlHost::TSdlHost(std::string exeDir)
-    : exeDir_(std::move(exeDir)), sound_(exeDir_), dxDraw_(displayPlatform_) {}
+    : exeDir_(std::move(exeDir)),
+      scorePath_(exeDir_ + "save/score.dat"),
+      sound_(exeDir_),
+      dxDraw_(displayPlatform_) {
+  // The time zone is read now, not at the first game over inside a frame.
+  tzset();
+}
 
 TSdlHost::~TSdlHost() {
   DestroyWindow();
@@ -390,13 +396,13 @@ void TSdlHost::ShowErrorBox(const char* text) {
 // ---------------------------------------------------------------------------
 
 int32_t TSdlHost::LoadBestScore() {
-  return LoadBestScoreFile(exeDir_ + "save/score.dat");
+  return LoadBestScoreFile(scorePath_);
 }
 
 void TSdlHost::SaveBestScore(int32_t value) {
-  const std::string path = exeDir_ + "save/score.dat";
+  // Also called inside frames (game over): the path is made once, up front.
   std::string error;
-  if (!SaveBestScoreFile(path, value, &error)) {
+  if (!SaveBestScoreFile(scorePath_, value, &error)) {
     std::fprintf(stderr, "Zazo Puzzle: the best score %d could not be saved: %s\n",
                  static_cast<int>(value), error.c_str());
   }

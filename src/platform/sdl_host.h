@@ -124,6 +124,7 @@ class TSdlHost : public TGameHost {
   void CopySelection();
 
   std::string exeDir_;
+  std::string scorePath_;  // exeDir + "save/score.dat"
   TSoundSystem sound_;
   SDL_Window* window_ = nullptr;
   SDL_Renderer* renderer_ = nullptr;

@@ -7,17 +7,48 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <new>
 #include <string>
 
 #include "app/main.h"
 #include "platform/program_env.h"
 #include "render/bitmap.h"
 #include "score/score_signature.h"
+
+// Counts the game's own heap allocations while a test asks for it.
+namespace {
+std::atomic<bool> gCounting{false};
+std::atomic<long> gAllocations{0};
+}  // namespace
+
+void* operator new(size_t size) {
+  if (gCounting.load(std::memory_order_relaxed)) gAllocations++;
+  void* p = std::malloc(size ? size : 1);
+  if (!p) throw std::bad_alloc();
+  return p;
+}
+void* operator new[](size_t size) {
+  return operator new(size);
+}
+void operator delete(void* p) noexcept {
+  std::free(p);
+}
+void operator delete[](void* p) noexcept {
+  std::free(p);
+}
+void operator delete(void* p, size_t) noexcept {
+  std::free(p);
+}
+void operator delete[](void* p, size_t) noexcept {
+  std::free(p);
+}
 
 namespace {
 
@@ -186,6 +217,30 @@ TEST_F(SdlHost, RegistrationPageIsWrittenOpenedAndTheButtonWaitsASecond) {
   const std::string said = ::testing::internal::GetCapturedStderr();
   EXPECT_NE(said.find("registration page could not be written"), std::string::npos) << said;
   EXPECT_EQ(said.find("cannot start"), std::string::npos) << said;
+}
+
+TEST_F(SdlHost, WhatFramesCallAllocatesNothing) {
+  TSdlHost host(ExeDir());
+  ASSERT_TRUE(host.CreateWindow());
+  TBitmap screen;
+  screen.SetSize(640, 480);
+  host.PresentFrame(screen);
+  host.SaveBestScore(1);
+  char text[15];
+  host.LocalTimeText(text);
+
+  gAllocations = 0;
+  gCounting = true;
+  for (int i = 0; i < 5; i++) {
+    host.PresentFrame(screen);
+    host.LocalTimeText(text);
+    host.ShowScoreWidgets("202407032005090001234500000012061", "0123456789abcdef0123456789abcdef");
+    host.SaveBestScore(1234 + i);
+    host.HideScoreWidgets();
+    (void)host.Clock();
+  }
+  gCounting = false;
+  EXPECT_EQ(gAllocations.load(), 0);
 }
 
 TEST_F(SdlHost, LocalTimeIsFourteenDigits) {
