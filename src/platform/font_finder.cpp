@@ -49,9 +49,10 @@ bool Match(const char* query, const char* wantFamily, const FcChar32* chars, int
 
 }  // namespace
 
-TFontChoice FindWidgetFont(bool proportional) {
+namespace {
+
+TFontChoice Search(bool proportional) {
   TFontChoice choice;
-  if (!FcInit()) return choice;
   const int captionCount = static_cast<int>(sizeof kCaptionChars / sizeof kCaptionChars[0]);
   const char* families[2] = {proportional ? "IPAPGothic" : "IPAGothic",
                              proportional ? "IPAGothic" : "IPAPGothic"};
@@ -68,8 +69,16 @@ TFontChoice FindWidgetFont(bool proportional) {
     return choice;
   }
   static constexpr FcChar32 kLatin[] = {'0', '9', 'a', 'f', 'S'};
-  if (Match(proportional ? "sans-serif" : "monospace", nullptr, kLatin, 5, &choice)) {
-    return choice;
-  }
+  Match(proportional ? "sans-serif" : "monospace", nullptr, kLatin, 5, &choice);
+  return choice;
+}
+
+}  // namespace
+
+TFontChoice FindWidgetFont(bool proportional) {
+  if (!FcInit()) return TFontChoice{};
+  TFontChoice choice = Search(proportional);
+  // Only the file name is kept; fontconfig's configuration is let go.
+  FcFini();
   return choice;
 }

@@ -147,7 +147,7 @@ class PictureLoader : public ::testing::Test {
   std::string Write(const std::string& name, const Bytes& bytes) {
     const std::string path = (dir / name).string();
     FILE* f = std::fopen(path.c_str(), "wb");
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), f);
     std::fclose(f);
     return path;
   }
