@@ -126,7 +126,7 @@ struct Arranger {
   }
 
   // Close voicing of the chord nearest to the previous one, within a range.
-  std::vector<int> Voice3(const Harmony& h, bool seventh) {
+  std::vector<int> VoiceChord(const Harmony& h, bool seventh) {
     std::vector<int> tones;
     for (int k : {0, 2, 4}) tones.push_back(h.Semis(h.degree + k) % 12);
     if (seventh) tones.push_back(h.Semis(h.degree + 6) % 12);
@@ -164,7 +164,7 @@ struct Arranger {
 
   void Chords(int bar, const Harmony& h, int section, bool intro) {
     bool seventh = spec.groove == Groove::Calm || spec.chords == Voice::EPiano;
-    std::vector<int> v = Voice3(h, seventh);
+    std::vector<int> v = VoiceChord(h, seventh);
     double barStart = tl.At(bar);
     // The sustained layer.
     if (spec.pad == Voice::Pad || spec.pad == Voice::Strings)
@@ -245,14 +245,14 @@ struct Arranger {
     }
   }
 
-  void Arp(int bar, const Harmony& h) {
+  // Sixteenth-note arpeggio over the current voicing, an octave up.
+  void Arp(int bar) {
     std::vector<int> v = voicing;
     if (v.empty()) return;
     static const int order[16] = {0, 1, 2, 3, 4, 3, 2, 1, 0, 1, 2, 3, 5, 4, 3, 2};
     for (int s = 0; s < 16; s++) {
       int k = order[s];
       int p = v[k % v.size()] + 12 * (1 + k / static_cast<int>(v.size()));
-      (void)h;
       Add(Voice::Pluck, tl.At(bar, s), tl.StepSeconds() * 0.9, p, Humanise(s % 4 == 0 ? 0.7 : 0.5),
           s % 2 ? 0.45 : -0.45);
     }
@@ -261,7 +261,8 @@ struct Arranger {
   void Drums(int bar, bool fill, bool crash, int section, bool intro) {
     uint32_t seed = spec.seed + static_cast<uint32_t>(bar) * 31u;
     const double hatPan = 0.3;
-    if (crash) out.Pattern(tl, bar, "X", Voice::Crash, 60, 0.9, -0.3, seed + 1);
+    if (crash && spec.groove != Groove::Calm)
+      out.Pattern(tl, bar, "X", Voice::Crash, 60, 0.9, -0.3, seed + 1);
     std::string kick, snare, hat, open, extra;
     Voice extraVoice = Voice::Shaker;
     switch (spec.groove) {
@@ -322,7 +323,8 @@ struct Arranger {
       }
       hat = hat.substr(0, std::min<size_t>(8, hat.size()));
     }
-    out.Pattern(tl, bar, kick, Voice::Kick, 60, 1.0, 0, seed + 2);
+    out.Pattern(tl, bar, kick, Voice::Kick, 60, spec.groove == Groove::Calm ? 0.55 : 1.0, 0,
+                seed + 2);
     out.Pattern(tl, bar, snare, Voice::Snare, 60, 0.9, 0.05, seed + 3);
     out.Pattern(tl, bar, hat, Voice::ClosedHat, 60, 0.8, hatPan, seed + 4);
     out.Pattern(tl, bar, open, Voice::OpenHat, 60, 0.7, hatPan, seed + 5);
@@ -385,7 +387,7 @@ Composition Compose(const TrackSpec& spec) {
                                                                                : spec.progA[0]);
       a.Chords(bar, h, s, false);
       a.Bass(bar, h, a.At(nextDegree), s);
-      if (spec.arp && kind != 'A') a.Arp(bar, h);
+      if (spec.arp && kind != 'A') a.Arp(bar);
       a.Drums(bar, i == 7, i == 0, s, false);
     }
     // Melody: four two-bar phrases, x y x z.
@@ -401,11 +403,14 @@ Composition Compose(const TrackSpec& spec) {
     }
   }
 
-  // The intro: the opening chords, then the body's own last bar, so the
-  // body starts after the intro exactly as it does after itself (and the
-  // loop point's jump lands in the same sound it leaves).
+  // The intro: the opening chords, then the body's own last bars (at least
+  // four seconds of them, so the reverb tails match too), so the body
+  // starts after the intro exactly as it does after itself and the loop
+  // point's jump lands in the same sound it leaves.
+  const int tailBars = std::max(2, static_cast<int>(std::ceil(4.0 / a.tl.BarSeconds())));
+  const int copied = std::min(spec.introBars, tailBars);
   Arranger intro(spec, c.notes);
-  for (int bar = 0; bar + 1 < spec.introBars; bar++) {
+  for (int bar = 0; bar + copied < spec.introBars; bar++) {
     Harmony h = intro.At(spec.progA[bar % 8]);
     Harmony next = intro.At(spec.progA[(bar + 1) % 8]);
     intro.Chords(bar, h, 0, true);
@@ -413,13 +418,12 @@ Composition Compose(const TrackSpec& spec) {
     intro.Drums(bar, false, false, 0, true);
   }
   const double bar = a.tl.BarSeconds();
-  if (spec.introBars > 0)
-    for (const Note& n : body.notes)
-      if (n.start >= (bodyBars - 1) * bar - 1e-9) {
-        Note copy = n;
-        copy.start += (spec.introBars - bodyBars) * bar;
-        c.notes.Add(copy);
-      }
+  for (const Note& n : body.notes)
+    if (copied > 0 && n.start >= (bodyBars - copied) * bar - 1e-9) {
+      Note copy = n;
+      copy.start += (spec.introBars - bodyBars) * bar;
+      c.notes.Add(copy);
+    }
   // The body twice, so that its end leads into its start.
   for (int pass = 0; pass < 2; pass++)
     for (const Note& n : body.notes) {
@@ -435,24 +439,24 @@ Composition Compose(const TrackSpec& spec) {
   auto set = [&](Voice v, double gain, double reverb, double echo) {
     c.mix.channels[static_cast<int>(v)] = Channel{gain, reverb, echo};
   };
-  set(Voice::Pad, 0.5, 0.4, 0);
-  set(Voice::Strings, 0.55, 0.45, 0);
-  set(Voice::EPiano, 0.55, 0.3, 0.1);
-  set(Voice::Bell, 0.6, 0.35, 0.2);
+  set(Voice::Pad, 0.45, 0.4, 0);
+  set(Voice::Strings, 0.5, 0.45, 0);
+  set(Voice::EPiano, 0.45, 0.3, 0.1);
+  set(Voice::Bell, 1.0, 0.35, 0.2);
   set(Voice::Pluck, 0.35, 0.25, 0.3);
-  set(Voice::SquareLead, 0.8, 0.25, 0.22);
-  set(Voice::SawLead, 0.75, 0.25, 0.22);
-  set(Voice::Flute, 0.9, 0.35, 0.2);
+  set(Voice::SquareLead, 1.1, 0.25, 0.22);
+  set(Voice::SawLead, 1.4, 0.25, 0.22);
+  set(Voice::Flute, 1.1, 0.35, 0.2);
   set(Voice::Bass, 0.95, 0.0, 0);
-  set(Voice::DriveBass, 0.85, 0.0, 0);
-  set(Voice::Kick, 1.0, 0.02, 0);
-  set(Voice::Snare, 0.75, 0.22, 0);
-  set(Voice::Clap, 0.55, 0.3, 0);
-  set(Voice::ClosedHat, 0.45, 0.05, 0);
-  set(Voice::OpenHat, 0.4, 0.1, 0);
-  set(Voice::Crash, 0.45, 0.2, 0);
-  set(Voice::Tom, 0.7, 0.25, 0);
-  set(Voice::Shaker, 0.55, 0.15, 0);
+  set(Voice::DriveBass, 0.7, 0.0, 0);
+  set(Voice::Kick, 0.75, 0.02, 0);
+  set(Voice::Snare, 1.0, 0.22, 0);
+  set(Voice::Clap, 0.7, 0.3, 0);
+  set(Voice::ClosedHat, 1.3, 0.05, 0);
+  set(Voice::OpenHat, 1.0, 0.1, 0);
+  set(Voice::Crash, 0.5, 0.2, 0);
+  set(Voice::Tom, 0.6, 0.25, 0);
+  set(Voice::Shaker, 1.3, 0.15, 0);
   c.mix.echoSeconds = a.tl.StepSeconds() * 3;  // dotted eighth
   return c;
 }

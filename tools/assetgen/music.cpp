@@ -365,9 +365,12 @@ bool WriteMusicTrack(int t, const std::string& systemDir, std::string* error) {
     // point jumps from the end of the body back to its start.
     out = RenderMix(c.notes, 0, intro + body + tail, c.mix);
     Master(out, kMasterPeak);
+    // Times half a frame past the frame boundaries: seeking truncates a time
+    // to a frame, and single-precision seconds are off by a fraction of a
+    // frame, so this lands exactly on the intended frames.
     LoopPoint p;
-    p.jumpTo = static_cast<float>(static_cast<double>(intro) / kSampleRate);
-    p.loopAt = static_cast<float>(static_cast<double>(intro + body) / kSampleRate);
+    p.jumpTo = static_cast<float>((static_cast<double>(intro) + 0.5) / kSampleRate);
+    p.loopAt = static_cast<float>((static_cast<double>(intro + body) + 0.5) / kSampleRate);
     p.repeatCount = -1;
     points.push_back(p);
   } else {

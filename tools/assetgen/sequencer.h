@@ -3,6 +3,7 @@
 // buses (dry, reverb, echo) into a finished stereo signal.
 #pragma once
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -11,7 +12,9 @@
 struct Timeline {
   double bpm = 120;
   int stepsPerBar = 16;
-  double StepSeconds() const { return 60.0 / bpm / 4; }
+  // A sixteenth lasts a whole number of frames, so every note starts on a
+  // frame and a body repeated later is the very same frames.
+  double StepSeconds() const { return std::round(kSampleRate * 60.0 / bpm / 4) / kSampleRate; }
   double BarSeconds() const { return StepSeconds() * stepsPerBar; }
   // Seconds of a position given in bars and sixteenth steps.
   double At(double bar, double step = 0) const { return bar * BarSeconds() + step * StepSeconds(); }

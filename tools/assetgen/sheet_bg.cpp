@@ -172,13 +172,14 @@ void PaintNight(Canvas& c, int y0) {
 void PaintVersus(Canvas& c, int y0) {
   c.Shade(0, y0, kW, y0 + kH, [&](float px, float py) {
     float y = py - y0;
-    // A diagonal split: side 1 red, side 2 blue.
-    float split = px - (360 - y * 0.25f);
+    // A diagonal split running between the two scores: side 1 red above,
+    // side 2 blue below.
+    float split = (y - (180 + (px - 460) * 0.2f)) * 0.98f;
     Rgb red = Mix(RgbOf(150, 24, 52), RgbOf(40, 6, 24), y / kH);
     Rgb blue = Mix(RgbOf(24, 60, 160), RgbOf(8, 12, 50), y / kH);
     Rgb col = Mix(red, blue, SmoothStep(-2, 2, split));
-    // Speed lines radiating from the centre.
-    float a = std::atan2(y - 240, px - 340);
+    // Speed lines radiating from the middle of the seam.
+    float a = std::atan2(y - 180, px - 460);
     float line = std::pow(std::fabs(std::sin(a * 24)), 30.0f);
     col = Mix(col, RgbOf(255, 255, 255), line * 0.08f);
     // The bright seam between the sides.
@@ -194,7 +195,7 @@ void PaintVersus(Canvas& c, int y0) {
   vs.top = RgbOf(255, 255, 255);
   vs.bottom = RgbOf(255, 255, 255);
   Canvas mark(kW, kH);
-  DrawText(mark, 520, 440, "VS", vs, Align::Centre);
+  DrawText(mark, 140, 150, "VS", vs, Align::Centre);
   c.Draw(mark, 0, y0, 0.07f);
 }
 
