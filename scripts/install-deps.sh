@@ -9,7 +9,7 @@ packages=(
   libvorbis-dev libogg-dev libvorbisfile3
   fonts-ipafont-gothic xfonts-base locales
   googletest libgtest-dev libbenchmark-dev
-  xvfb xdotool x11-utils imagemagick python3 xdg-utils openbox
+  xvfb xauth xdotool x11-utils imagemagick python3 xdg-utils openbox
   clang libclang-rt-14-dev
 )
 
