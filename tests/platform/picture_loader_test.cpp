@@ -296,6 +296,57 @@ TEST_F(PictureLoader, BrokenHeadersAreRefused) {
   Refused(truncated);
 }
 
+// 5 x 3 at 8 bits, run-length encoded: each row as runs of one palette index.
+Bytes MakeRle8() {
+  Bytes b = {'B', 'M'};
+  const uint32_t offset = 14 + 40 + 8 * 4;
+  Bytes rows;
+  for (int y = 2; y >= 0; y--) {  // bottom-up
+    for (int x = 0; x < 5; x++)
+      rows.insert(rows.end(), {1, static_cast<uint8_t>(PaletteIndex(kPicture[y][x]))});
+    rows.insert(rows.end(), {0, 0});  // end of line
+  }
+  rows.insert(rows.end(), {0, 1});  // end of picture
+  Put32(b, offset + static_cast<uint32_t>(rows.size()));
+  Put32(b, 0);
+  Put32(b, offset);
+  Put32(b, 40);
+  Put32(b, 5);
+  Put32(b, 3);
+  Put16(b, 1);
+  Put16(b, 8);
+  Put32(b, 1);  // BI_RLE8
+  Put32(b, static_cast<uint32_t>(rows.size()));
+  Put32(b, 2835);
+  Put32(b, 2835);
+  Put32(b, 8);
+  Put32(b, 0);
+  for (const TRgb& c : kPalette) b.insert(b.end(), {c.b, c.g, c.r, 0});
+  b.insert(b.end(), rows.begin(), rows.end());
+  return b;
+}
+
+TEST_F(PictureLoader, PixelDataShorterThanTheHeaderPromisesIsRefusedBeforeDecoding) {
+  // Within every size limit, but 100 bytes cannot hold 8000 x 8000 pixels.
+  Bytes claim = MakeBmp(24);
+  claim.resize(100);
+  std::memcpy(&claim[18], "\x40\x1f\x00\x00\x40\x1f\x00\x00", 8);
+  EXPECT_NE(Refused(claim).find("shorter"), std::string::npos);
+  // One byte of pixels missing from an uncompressed picture.
+  Bytes short24 = MakeBmp(24);
+  short24.pop_back();
+  Refused(short24);
+
+  // Run-length data may be short, but not shorter than 256 pixels a byte.
+  TBitmap bmp;
+  std::string why;
+  ASSERT_TRUE(LoadPictureFile(Write("rle.bmp", MakeRle8()).c_str(), bmp, &why)) << why;
+  ExpectPicture(bmp);
+  Bytes rleClaim = MakeRle8();
+  std::memcpy(&rleClaim[18], "\x40\x1f\x00\x00\x40\x1f\x00\x00", 8);
+  EXPECT_NE(Refused(rleClaim).find("shorter"), std::string::npos);
+}
+
 TEST_F(PictureLoader, MissingUnreadableAndOversizedFiles) {
   TBitmap bmp;
   std::string why;

@@ -243,6 +243,19 @@ TEST_F(SdlHost, WhatFramesCallAllocatesNothing) {
   EXPECT_EQ(gAllocations.load(), 0);
 }
 
+TEST_F(SdlHost, UnreadablePictureCountsAsMissingAndIsNamed) {
+  fs::create_directories(dir / "graph");
+  std::ofstream(dir / "graph" / "title.bmp") << "not a picture at all";
+  TSdlHost host(ExeDir());
+  TMainForm form(host);
+  ::testing::internal::CaptureStderr();
+  TBitmap bmp;
+  EXPECT_FALSE(host.LoadPicture("graph/title.bmp", bmp));
+  const std::string said = ::testing::internal::GetCapturedStderr();
+  EXPECT_TRUE(bmp.Empty());
+  EXPECT_NE(said.find("graph/title.bmp: not a BMP file"), std::string::npos) << said;
+}
+
 TEST_F(SdlHost, LocalTimeIsFourteenDigits) {
   TSdlHost host(ExeDir());
   char text[15];
