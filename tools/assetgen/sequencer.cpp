@@ -1,6 +1,8 @@
 #include "sequencer.h"
 
 #include <cmath>
+#include <compare>
+#include <map>
 
 void NoteList::Pattern(const Timeline& tl, int bar, const std::string& steps, Voice voice,
                        double pitch, double velocity, double pan, uint32_t seed) {
@@ -19,22 +21,52 @@ void NoteList::Pattern(const Timeline& tl, int bar, const std::string& steps, Vo
   }
 }
 
+namespace {
+
+// Notes that differ only in loudness share one rendering: the voices are
+// linear in velocity. Drums keep four variants of their noise so repeated
+// hits do not sound stamped.
+struct PartKey {
+  int voice;
+  long long pitch, frames, pan;
+  uint32_t variant;
+  auto operator<=>(const PartKey&) const = default;
+};
+
+bool IsDrum(Voice v) {
+  return v >= Voice::Kick;
+}
+
+}  // namespace
+
 Stereo RenderMix(const NoteList& notes, double from, size_t frames, const MixSettings& mix) {
   Stereo dry(frames), reverbSend(frames), echoSend(frames);
   const long long first = std::llround(from * kSampleRate);
+  std::map<PartKey, Stereo> parts;
   for (const Note& n : notes.notes) {
     double life = n.length + ReleaseTail(n.voice);
     long long at = std::llround(n.start * kSampleRate) - first;
     long long lifeFrames = static_cast<long long>(life * kSampleRate) + 2;
     if (at + lifeFrames <= 0 || at >= static_cast<long long>(frames)) continue;
-    Stereo part(static_cast<size_t>(life * kSampleRate) + 2);
-    Note local = n;
-    local.start = 0;
-    RenderNote(local, part);
+    PartKey key{static_cast<int>(n.voice), std::llround(n.pitch * 1000),
+                std::llround(n.length * kSampleRate), std::llround(n.pan * 1000),
+                IsDrum(n.voice) ? n.seed % 4 : 0};
+    auto it = parts.find(key);
+    if (it == parts.end()) {
+      Stereo part(static_cast<size_t>(lifeFrames));
+      Note local = n;
+      local.start = 0;
+      local.velocity = 1;
+      local.seed = 7919u * static_cast<uint32_t>(key.voice) + 104729u * key.variant + 1;
+      RenderNote(local, part);
+      it = parts.emplace(key, std::move(part)).first;
+    }
+    const Stereo& part = it->second;
     const Channel& ch = mix.channels[static_cast<int>(n.voice)];
-    dry.Mix(part, ch.gain, at);
-    if (ch.reverb > 0) reverbSend.Mix(part, ch.gain * ch.reverb, at);
-    if (ch.echo > 0) echoSend.Mix(part, ch.gain * ch.echo, at);
+    double gain = ch.gain * n.velocity;
+    dry.Mix(part, gain, at);
+    if (ch.reverb > 0) reverbSend.Mix(part, gain * ch.reverb, at);
+    if (ch.echo > 0) echoSend.Mix(part, gain * ch.echo, at);
   }
   Reverb reverb(mix.reverbRoom, mix.reverbDamp);
   Echo echo(mix.echoSeconds, mix.echoFeedback);
