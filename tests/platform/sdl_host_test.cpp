@@ -247,7 +247,6 @@ TEST_F(SdlHost, UnreadablePictureCountsAsMissingAndIsNamed) {
   fs::create_directories(dir / "graph");
   std::ofstream(dir / "graph" / "title.bmp") << "not a picture at all";
   TSdlHost host(ExeDir());
-  TMainForm form(host);
   ::testing::internal::CaptureStderr();
   TBitmap bmp;
   EXPECT_FALSE(host.LoadPicture("graph/title.bmp", bmp));
