@@ -9,12 +9,12 @@
 
 namespace {
 
-struct SheetSpec {
+struct SheetSize {
   const char* file;
   int width, height;
 };
 
-const SheetSpec kSheets[] = {
+const SheetSize kSheets[] = {
     {"info.bmp", 96, 120},    {"item.bmp", 128, 480}, {"label.bmp", 96, 156},
     {"title.bmp", 640, 1040}, {"gauge.bmp", 256, 16}, {"score.bmp", 320, 32},
     {"score2.bmp", 80, 11},   {"bg.bmp", 640, 2400},  {"bom.bmp", 128, 48},
@@ -52,12 +52,12 @@ double Luminance(const Sheet& s, int x0, int y0, int x1, int y1) {
 }  // namespace
 
 TEST(Sheets, EveryFileIs24BitBottomUpAndAtLeastItsLeastSize) {
-  for (const SheetSpec& spec : kSheets) {
-    Sheet s = Load(spec.file);
-    EXPECT_EQ(s.bitsPerPixel, 24) << spec.file;
-    EXPECT_TRUE(s.bottomUp) << spec.file;
-    EXPECT_GE(s.width, spec.width) << spec.file;
-    EXPECT_GE(s.height, spec.height) << spec.file;
+  for (const SheetSize& size : kSheets) {
+    Sheet s = Load(size.file);
+    EXPECT_EQ(s.bitsPerPixel, 24) << size.file;
+    EXPECT_TRUE(s.bottomUp) << size.file;
+    EXPECT_GE(s.width, size.width) << size.file;
+    EXPECT_GE(s.height, size.height) << size.file;
   }
 }
 

@@ -99,17 +99,17 @@ Motif MakeMotif(Rng& rng, int density, bool answer) {
 }
 
 struct Arranger {
-  const TrackSpec& spec;
+  const TrackPlan& plan;
   Timeline tl;
   NoteList& out;
   Rng rng;
   std::vector<int> voicing;  // last chord voicing (MIDI notes)
 
-  Arranger(const TrackSpec& s, NoteList& o) : spec(s), out(o), rng(s.seed) { tl.bpm = s.bpm; }
+  Arranger(const TrackPlan& s, NoteList& o) : plan(s), out(o), rng(s.seed) { tl.bpm = s.bpm; }
 
-  Harmony At(int degree) const { return Harmony{spec.mode, degree}; }
+  Harmony At(int degree) const { return Harmony{plan.mode, degree}; }
   int Pitch(const Harmony& h, int degree, int octave) const {
-    return spec.tonic + 12 * octave + h.Semis(degree);
+    return plan.tonic + 12 * octave + h.Semis(degree);
   }
   double Humanise(double v) { return v * (0.92 + 0.08 * rng.Unit()); }
 
@@ -139,12 +139,12 @@ struct Arranger {
     }
     for (int inv = 0; inv < static_cast<int>(tones.size()); inv++)
       for (int base = 48; base <= 64; base++) {
-        if ((base - spec.tonic % 12 + 120) % 12 != tones[inv]) continue;
+        if ((base - plan.tonic % 12 + 120) % 12 != tones[inv]) continue;
         std::vector<int> v;
         int p = base;
         for (size_t k = 0; k < tones.size(); k++) {
           int t = tones[(inv + k) % tones.size()];
-          while ((p - spec.tonic % 12 + 120) % 12 != t) p++;
+          while ((p - plan.tonic % 12 + 120) % 12 != t) p++;
           v.push_back(p);
           p++;
         }
@@ -163,16 +163,16 @@ struct Arranger {
   }
 
   void Chords(int bar, const Harmony& h, int section, bool intro) {
-    bool seventh = spec.groove == Groove::Calm || spec.chords == Voice::EPiano;
+    bool seventh = plan.groove == Groove::Calm || plan.chords == Voice::EPiano;
     std::vector<int> v = VoiceChord(h, seventh);
     double barStart = tl.At(bar);
     // The sustained layer.
-    if (spec.pad == Voice::Pad || spec.pad == Voice::Strings)
+    if (plan.pad == Voice::Pad || plan.pad == Voice::Strings)
       for (size_t k = 0; k < v.size(); k++)
-        Add(spec.pad, barStart, tl.BarSeconds() * 0.98, v[k], 0.55, -0.4 + 0.8 * k / v.size());
+        Add(plan.pad, barStart, tl.BarSeconds() * 0.98, v[k], 0.55, -0.4 + 0.8 * k / v.size());
     // The comping layer.
     std::string comp;
-    switch (spec.groove) {
+    switch (plan.groove) {
       case Groove::Calm:
         comp = "x-------o-------";
         break;
@@ -189,22 +189,22 @@ struct Arranger {
         comp = "x-------x---x---";
         break;
     }
-    if (spec.chords == Voice::Pad || spec.chords == Voice::Strings) comp = "x---------------";
-    if (intro && spec.groove != Groove::Calm) comp = "x---------------";
+    if (plan.chords == Voice::Pad || plan.chords == Voice::Strings) comp = "x---------------";
+    if (intro && plan.groove != Groove::Calm) comp = "x---------------";
     for (int s = 0; s < 16; s++) {
       if (comp[s] != 'x' && comp[s] != 'o') continue;
       int len = 1;
       while (s + len < 16 && comp[s + len] == '-') len++;
       double vel = comp[s] == 'x' ? 0.8 : 0.55;
       for (size_t k = 0; k < v.size(); k++)
-        Add(spec.chords, tl.At(bar, s), tl.StepSeconds() * len * 0.9,
-            v[k] + 12 * (spec.chords == Voice::Pluck), Humanise(vel), -0.25 + 0.5 * k / v.size());
+        Add(plan.chords, tl.At(bar, s), tl.StepSeconds() * len * 0.9,
+            v[k] + 12 * (plan.chords == Voice::Pluck), Humanise(vel), -0.25 + 0.5 * k / v.size());
     }
   }
 
   void Bass(int bar, const Harmony& h, const Harmony& next, int section) {
     std::string pattern;
-    switch (spec.groove) {
+    switch (plan.groove) {
       case Groove::Calm:
         pattern = "R-------F-----A-";
         break;
@@ -227,8 +227,8 @@ struct Arranger {
       while (p < 33) p += 12;
       return p;
     };
-    int root = fold(spec.tonic + h.Semis(h.degree));
-    int nextRoot = fold(spec.tonic + next.Semis(next.degree));
+    int root = fold(plan.tonic + h.Semis(h.degree));
+    int nextRoot = fold(plan.tonic + next.Semis(next.degree));
     // A chromatic step into the next root (or the fifth when it stays).
     int approach = nextRoot > root ? nextRoot - 1 : (nextRoot < root ? nextRoot + 1 : root + 7);
     for (int s = 0; s < 16; s++) {
@@ -241,7 +241,7 @@ struct Arranger {
       if (c == 'F') p = root + h.Semis(h.degree + 4) - h.Semis(h.degree);
       if (c == 'A') p = approach;
       double vel = (s % 4 == 0) ? 0.95 : 0.8;
-      Add(spec.bass, tl.At(bar, s), tl.StepSeconds() * len * 0.92, p, Humanise(vel), 0);
+      Add(plan.bass, tl.At(bar, s), tl.StepSeconds() * len * 0.92, p, Humanise(vel), 0);
     }
   }
 
@@ -259,13 +259,13 @@ struct Arranger {
   }
 
   void Drums(int bar, bool fill, bool crash, int section, bool intro) {
-    uint32_t seed = spec.seed + static_cast<uint32_t>(bar) * 31u;
+    uint32_t seed = plan.seed + static_cast<uint32_t>(bar) * 31u;
     const double hatPan = 0.3;
-    if (crash && spec.groove != Groove::Calm)
+    if (crash && plan.groove != Groove::Calm)
       out.Pattern(tl, bar, "X", Voice::Crash, 60, 0.9, -0.3, seed + 1);
     std::string kick, snare, hat, open, extra;
     Voice extraVoice = Voice::Shaker;
-    switch (spec.groove) {
+    switch (plan.groove) {
       case Groove::Calm:
         kick = "x.......o.......";
         snare = "";
@@ -305,25 +305,25 @@ struct Arranger {
       // The intro keeps the drums light until its last bar.
       if (!fill) {
         snare = "";
-        kick = spec.groove == Groove::Calm ? "" : "X.......X.......";
+        kick = plan.groove == Groove::Calm ? "" : "X.......X.......";
       }
     }
     if (fill) {
       // A fill over the last two beats of the section.
       snare = snare.substr(0, std::min<size_t>(8, snare.size()));
       snare.resize(8, '.');
-      if (spec.groove == Groove::Calm) {
+      if (plan.groove == Groove::Calm) {
         snare += "....o.o.";
       } else {
         snare += rng.Chance(0.5) ? "x.xxX.XX" : "xxxxXXXX";
       }
-      if (spec.groove == Groove::Rock || spec.groove == Groove::Epic) {
+      if (plan.groove == Groove::Rock || plan.groove == Groove::Epic) {
         out.Pattern(tl, bar, "............xxXX", Voice::Tom, 57, 0.8, 0.3, seed + 7);
         snare = snare.substr(0, 12) + "....";
       }
       hat = hat.substr(0, std::min<size_t>(8, hat.size()));
     }
-    out.Pattern(tl, bar, kick, Voice::Kick, 60, spec.groove == Groove::Calm ? 0.55 : 1.0, 0,
+    out.Pattern(tl, bar, kick, Voice::Kick, 60, plan.groove == Groove::Calm ? 0.55 : 1.0, 0,
                 seed + 2);
     out.Pattern(tl, bar, snare, Voice::Snare, 60, 0.9, 0.05, seed + 3);
     out.Pattern(tl, bar, hat, Voice::ClosedHat, 60, 0.8, hatPan, seed + 4);
@@ -354,7 +354,7 @@ struct Arranger {
       }
       double len = tl.StepSeconds() * (hit.len - (hit.len >= 2 ? 0.25 : 0.1));
       double vel = velocity * (hit.step % 4 == 0 ? 1.0 : 0.85);
-      Add(spec.lead, tl.At(bar, hit.step), len, Pitch(h, d, 1), Humanise(vel), 0.05);
+      Add(plan.lead, tl.At(bar, hit.step), len, Pitch(h, d, 1), Humanise(vel), 0.05);
     }
     return d;
   }
@@ -362,44 +362,44 @@ struct Arranger {
 
 }  // namespace
 
-Composition Compose(const TrackSpec& spec) {
+Composition Compose(const TrackPlan& plan) {
   Composition c;
-  Rng motifRng(spec.seed ^ 0x5EEDu);
+  Rng motifRng(plan.seed ^ 0x5EEDu);
   Motif motifs[8];
-  for (int i = 0; i < 8; i++) motifs[i] = MakeMotif(motifRng, spec.density, i % 2 == 1);
+  for (int i = 0; i < 8; i++) motifs[i] = MakeMotif(motifRng, plan.density, i % 2 == 1);
 
-  const std::string form = spec.form;
+  const std::string form = plan.form;
   const int bodyBars = 8 * static_cast<int>(form.size());
 
   // The body, written once from bar 0.
   NoteList body;
-  Arranger a(spec, body);
+  Arranger a(plan, body);
   for (int s = 0; s < static_cast<int>(form.size()); s++) {
     char kind = form[s];
-    const int* prog = kind == 'B' ? spec.progB : spec.progA;
+    const int* prog = kind == 'B' ? plan.progB : plan.progA;
     int first = 8 * s;
     for (int i = 0; i < 8; i++) {
       int bar = first + i;
       Harmony h = a.At(prog[i]);
       int nextDegree =
           i < 7 ? prog[i + 1]
-                : (s + 1 < static_cast<int>(form.size()) && form[s + 1] == 'B' ? spec.progB[0]
-                                                                               : spec.progA[0]);
+                : (s + 1 < static_cast<int>(form.size()) && form[s + 1] == 'B' ? plan.progB[0]
+                                                                               : plan.progA[0]);
       a.Chords(bar, h, s, false);
       a.Bass(bar, h, a.At(nextDegree), s);
-      if (spec.arp && kind != 'A') a.Arp(bar);
+      if (plan.arp && kind != 'A') a.Arp(bar);
       a.Drums(bar, i == 7, i == 0, s, false);
     }
     // Melody: four two-bar phrases, x y x z.
     int base = kind == 'B' ? 2 : 0;
     int ref = kind == 'B' ? 7 : 4;
     int lo = kind == 'B' ? 2 : 0, hi = kind == 'B' ? 11 : 9;
-    const Motif* plan[4] = {&motifs[base], &motifs[base + 1], &motifs[base],
-                            &motifs[kind == 'C' ? 5 : base + 4]};
+    const Motif* phrases[4] = {&motifs[base], &motifs[base + 1], &motifs[base],
+                               &motifs[kind == 'C' ? 5 : base + 4]};
     int d = ref;
     for (int p = 0; p < 4; p++) {
       int r = p == 2 ? ref : (p == 0 ? ref : d);
-      d = a.Phrase(first + 2 * p, *plan[p], prog + 2 * p, r, lo, hi, 0.85, p == 3);
+      d = a.Phrase(first + 2 * p, *phrases[p], prog + 2 * p, r, lo, hi, 0.85, p == 3);
     }
   }
 
@@ -408,32 +408,32 @@ Composition Compose(const TrackSpec& spec) {
   // starts after the intro exactly as it does after itself and the loop
   // point's jump lands in the same sound it leaves.
   const int tailBars = std::max(2, static_cast<int>(std::ceil(4.0 / a.tl.BarSeconds())));
-  const int copied = std::min(spec.introBars, tailBars);
-  Arranger intro(spec, c.notes);
-  for (int bar = 0; bar + copied < spec.introBars; bar++) {
-    Harmony h = intro.At(spec.progA[bar % 8]);
-    Harmony next = intro.At(spec.progA[(bar + 1) % 8]);
+  const int copied = std::min(plan.introBars, tailBars);
+  Arranger intro(plan, c.notes);
+  for (int bar = 0; bar + copied < plan.introBars; bar++) {
+    Harmony h = intro.At(plan.progA[bar % 8]);
+    Harmony next = intro.At(plan.progA[(bar + 1) % 8]);
     intro.Chords(bar, h, 0, true);
-    if (bar >= spec.introBars / 2) intro.Bass(bar, h, next, 0);
+    if (bar >= plan.introBars / 2) intro.Bass(bar, h, next, 0);
     intro.Drums(bar, false, false, 0, true);
   }
   const double bar = a.tl.BarSeconds();
   for (const Note& n : body.notes)
     if (copied > 0 && n.start >= (bodyBars - copied) * bar - 1e-9) {
       Note copy = n;
-      copy.start += (spec.introBars - bodyBars) * bar;
+      copy.start += (plan.introBars - bodyBars) * bar;
       c.notes.Add(copy);
     }
   // The body twice, so that its end leads into its start.
   for (int pass = 0; pass < 2; pass++)
     for (const Note& n : body.notes) {
       Note copy = n;
-      copy.start += (spec.introBars + pass * bodyBars) * bar;
+      copy.start += (plan.introBars + pass * bodyBars) * bar;
       c.notes.Add(copy);
     }
-  c.introSeconds = a.tl.At(spec.introBars);
+  c.introSeconds = a.tl.At(plan.introBars);
   c.bodySeconds = a.tl.At(bodyBars);
-  c.renderSeconds = a.tl.At(spec.introBars + 2 * bodyBars);
+  c.renderSeconds = a.tl.At(plan.introBars + 2 * bodyBars);
 
   // The mix.
   auto set = [&](Voice v, double gain, double reverb, double echo) {

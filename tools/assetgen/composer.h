@@ -18,7 +18,7 @@ enum class Groove {
   Epic,   // toms and broken kick, for the versus theme
 };
 
-struct TrackSpec {
+struct TrackPlan {
   const char* file;
   uint32_t seed;
   double bpm;
@@ -48,4 +48,4 @@ struct Composition {
 // Composes the track. The body is written twice in a row so the end of the
 // body flows into its beginning (reverb tails included); the caller keeps
 // the part it needs.
-Composition Compose(const TrackSpec& spec);
+Composition Compose(const TrackPlan& plan);

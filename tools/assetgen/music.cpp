@@ -13,7 +13,7 @@ namespace {
 // Every file carries the loop header so a decoder never keeps the loop
 // points of the file it held before; tracks with an intro (introBars > 0)
 // get a loop point that jumps from the end of the body back to its start.
-const TrackSpec kTracks[] = {
+const TrackPlan kTracks[] = {
     // The title and game-over theme: calm, bells over electric piano.
     {"nil.ogg",
      101,
@@ -353,14 +353,14 @@ std::string MusicTrackFile(int t) {
 }
 
 bool WriteMusicTrack(int t, const std::string& systemDir, std::string* error) {
-  const TrackSpec& spec = kTracks[t];
-  Composition c = Compose(spec);
+  const TrackPlan& plan = kTracks[t];
+  Composition c = Compose(plan);
   const size_t intro = static_cast<size_t>(std::llround(c.introSeconds * kSampleRate));
   const size_t body = static_cast<size_t>(std::llround(c.bodySeconds * kSampleRate));
   const size_t tail = static_cast<size_t>(kTailSeconds * kSampleRate);
   std::vector<LoopPoint> points;
   Stereo out;
-  if (spec.introBars > 0) {
+  if (plan.introBars > 0) {
     // Intro, body, and the start of the body again as the tail; the loop
     // point jumps from the end of the body back to its start.
     out = RenderMix(c.notes, 0, intro + body + tail, c.mix);
@@ -385,7 +385,7 @@ bool WriteMusicTrack(int t, const std::string& systemDir, std::string* error) {
 
   std::vector<uint8_t> ogg;
   for (int attempt = 0; attempt < 4; attempt++) {
-    ogg = EncodeVorbis(out, kQuality, 0x5A5A0000 + t, spec.file);
+    ogg = EncodeVorbis(out, kQuality, 0x5A5A0000 + t, plan.file);
     DecodedInfo info;
     if (ogg.empty() || !DecodeVorbis(ogg, &info, error)) {
       *error = "encoding failed";
@@ -399,5 +399,5 @@ bool WriteMusicTrack(int t, const std::string& systemDir, std::string* error) {
       out.r[i] = static_cast<float>(out.r[i] * k);
     }
   }
-  return WriteFile(systemDir + "/" + spec.file, LoopHeader(points), ogg, error);
+  return WriteFile(systemDir + "/" + plan.file, LoopHeader(points), ogg, error);
 }
