@@ -458,5 +458,7 @@ Composition Compose(const TrackPlan& plan) {
   set(Voice::Tom, 0.6, 0.25, 0);
   set(Voice::Shaker, 1.3, 0.15, 0);
   c.mix.echoSeconds = a.tl.StepSeconds() * 3;  // dotted eighth
+  // A larger room for the calm title theme.
+  c.mix.reverbReturn = plan.groove == Groove::Calm ? 3.0 : 2.0;
   return c;
 }
