@@ -348,6 +348,10 @@ int MusicTrackCount() {
   return kTrackCount;
 }
 
+const TrackPlan& MusicTrackPlan(int t) {
+  return kTracks[t];
+}
+
 std::string MusicTrackFile(int t) {
   return kTracks[t].file;
 }
