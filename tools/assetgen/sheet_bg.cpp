@@ -189,14 +189,6 @@ void PaintVersus(Canvas& c, int y0) {
     col = Mix(col, RgbOf(0, 0, 0), SmoothStep(0.55f, 0.8f, n) * 0.3f);
     return WithAlpha(col, 1);
   });
-  TextStyle vs;
-  vs.size = 150;
-  vs.bold = 4;
-  vs.top = RgbOf(255, 255, 255);
-  vs.bottom = RgbOf(255, 255, 255);
-  Canvas mark(kW, kH);
-  DrawText(mark, 140, 150, "VS", vs, Align::Centre);
-  c.Draw(mark, 0, y0, 0.07f);
 }
 
 const BandTheme kBands[5] = {

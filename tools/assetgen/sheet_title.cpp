@@ -43,10 +43,13 @@ void FloatingGems(Canvas& c) {
   for (int i = 0; i < 34; i++) {
     float x = static_cast<float>(rng.Range(0, 1) < 0.5 ? rng.Range(-8, 150) : rng.Range(490, 632));
     float y = static_cast<float>(rng.Range(-8, 470));
-    Canvas gem(16, 16);
-    DrawGem(gem, 0, 0, colours[rng.Below(3)], rng.Chance(0.3) ? 8.0f : -1.0f);
-    float depth = static_cast<float>(rng.Range(0.25, 0.85));
-    c.Draw(gem, static_cast<int>(x), static_cast<int>(y), depth);
+    Canvas gem(28, 28);
+    DrawGem(gem, 6, 6, colours[rng.Below(3)], rng.Chance(0.3) ? 8.0f : -1.0f);
+    // Far gems are fainter; a soft glow sets the near ones off the sky.
+    float depth = static_cast<float>(rng.Range(0.45, 1.0));
+    int gx = static_cast<int>(x) - 6, gy = static_cast<int>(y) - 6;
+    if (depth > 0.8f) c.Draw(Glow(gem, 2, RgbOf(140, 190, 255), 0.6f), gx, gy);
+    c.Draw(gem, gx, gy, depth);
   }
 }
 
