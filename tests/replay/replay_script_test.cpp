@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "replay_script.h"
+
+#include <gtest/gtest.h>
 
 namespace {
 TReplayScript Parse(const char* text) {
