@@ -283,7 +283,10 @@ int32_t TOggData::DecodeNextHalf() {
     std::memset(target, 0, size_t(n));
     return 0;
   }
-  const double now = lib_->ov_time_tell(&vorbisState_);
+  // A seek that failed leaves the stream's position unknown (-1), and asked
+  // the time then, the library reads before its table of links: no time, so
+  // no loop point, until decoding has found a position again.
+  const double now = vorbisState_.pcm_offset >= 0 ? lib_->ov_time_tell(&vorbisState_) : -1.0;
   const bool nowValid = now >= 0;  // false for an error code or NaN
   const double span = double(n) / kBytesPerSecond;
   int32_t total = 0;

@@ -4,6 +4,8 @@
 
 #include <chrono>
 #include <cmath>
+#include <fstream>
+#include <iterator>
 #include <limits>
 
 #include "audio/OggDataLib.h"
@@ -337,4 +339,45 @@ TEST_F(DecoderTest, DecodingErrorStopsTheDecoder) {
     }
   }
   EXPECT_TRUE(stopped);
+}
+
+// A stream whose seeks fail (found by fuzz_ogg: its last page damaged and
+// repeated) leaves the library's position at -1; asking the time then made
+// libvorbisfile read before its table of links and crash the refill thread.
+// The decoder must not ask until a position is known again.
+namespace {
+int gTellsWithoutPosition = 0;
+double (*gRealTimeTell)(OggVorbis_File*) = nullptr;
+double CheckedTimeTell(OggVorbis_File* vf) {
+  if (vf->pcm_offset < 0) {
+    gTellsWithoutPosition++;
+    return -1;  // what the real one would do is read out of bounds
+  }
+  return gRealTimeTell(vf);
+}
+}  // namespace
+
+TEST_F(DecoderTest, TimeIsNotAskedWhileAFailedSeekLeftNoPosition) {
+  std::ifstream in(ZAZO_SOURCE_DIR "/tests/audio/data/failed_seek.ogg", std::ios::binary);
+  const std::vector<uint8_t> file((std::istreambuf_iterator<char>(in)),
+                                  std::istreambuf_iterator<char>());
+  ASSERT_GT(file.size(), 4000u);
+  TVorbisFileDLL* lib = VorbisFile();
+  gRealTimeTell = lib->ov_time_tell;
+  lib->ov_time_tell = CheckedTimeTell;
+  gTellsWithoutPosition = 0;
+  {
+    TOggData d(kStaging);
+    d.OpenMemory(file);
+    d.Play(true);
+    for (int i = 0; i < 8; i++) {
+      const int32_t r = d.DecodeNextHalf();
+      EXPECT_LE(r, 81920);
+    }
+    d.Stop();
+    d.Play(true);
+    d.DecodeNextHalf();
+  }
+  lib->ov_time_tell = gRealTimeTell;
+  EXPECT_EQ(gTellsWithoutPosition, 0);
 }
