@@ -40,7 +40,14 @@ E2E_PID=""
 
 e2e_cleanup() {
   if [ -n "$E2E_PID" ] && kill -0 "$E2E_PID" 2> /dev/null; then
+    # SDL turns SIGTERM into a quit event, which a program stuck in a modal
+    # box never reads: give it two seconds, then kill it outright.
     kill "$E2E_PID" 2> /dev/null
+    for ((i = 0; i < 20; i++)); do
+      kill -0 "$E2E_PID" 2> /dev/null || break
+      sleep 0.1
+    done
+    kill -9 "$E2E_PID" 2> /dev/null
     wait "$E2E_PID" 2> /dev/null
   fi
   if [ -n "${E2E_KEEP:-}" ]; then
