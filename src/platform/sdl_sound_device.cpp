@@ -78,7 +78,9 @@ bool ChunksFitTheFile(const uint8_t* data, size_t size) {
   if (size < 12) return false;
   const uint64_t end = std::min<uint64_t>(size, uint64_t(Le32(data + 4)) + 8);
   uint64_t pos = 12;
-  while (pos + 8 <= end) {
+  // SDL reads the header of every chunk that starts before the RIFF end,
+  // even one that runs past it.
+  while (pos < end && pos + 8 <= size) {
     const uint64_t length = Le32(data + pos + 4);
     if (pos + 8 + length > size) return false;
     pos += 8 + length + (length & 1);

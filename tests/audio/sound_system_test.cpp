@@ -160,6 +160,8 @@ TEST_F(SoundSystemTest, HostileWaveFilesAreRefusedAndLeaveTheEffectSilent) {
   auto claims = Wave(48000, 2, std::vector<int16_t>(28, 7));
   claims[40] = 0xc0, claims[41] = 0x0e, claims[42] = 0x2f, claims[43] = 0x3e;
   EXPECT_FALSE(DecodeWave(claims.data(), claims.size(), s));
+  claims[4] = 34, claims[5] = claims[6] = claims[7] = 0;  // RIFF ends inside its header
+  EXPECT_FALSE(DecodeWave(claims.data(), claims.size(), s));
   // The same for any chunk before it.
   auto list = Wave(44100, 2, std::vector<int16_t>(8, 7));
   const std::vector<uint8_t> listChunk = {'L', 'I', 'S', 'T', 0xff, 0xff, 0xff, 0x7f, 0, 0};
