@@ -298,3 +298,32 @@ TEST(MusicStream, RefillThreadServesEventsAndEndsOnRelease) {
   s.Release();
   EXPECT_EQ(log.count, 2);
 }
+
+// A decoding error stops the decoder it happened in; the other slot's track
+// plays on and the mix is then that track alone.
+TEST(OggPlayer, DecodingErrorInOneSlotLeavesTheOtherPlaying) {
+  audiotest::LoadBinding();
+  const auto good = oggtest::Encode(oggtest::Tune(88200, 2, 9000, 2), 2, 44100);
+  auto broken = oggtest::Encode(oggtest::Tune(176400, 2), 2, 44100);
+  for (size_t i = broken.size() / 2; i < broken.size() / 2 + 64; i++) broken[i] ^= 0x5a;
+  TOggData a(kStaging), b(kStaging);
+  a.OpenMemory(broken);
+  b.OpenMemory(good);
+  TOggPlayer player(kStaging, 4);
+  player.SetSlot(0, &a);
+  player.SetSlot(1, &b);
+  player.PlaySlot(0, true);
+  player.PlaySlot(1, true);
+  int halves = 0;
+  while (a.Playing() && halves < 16) {
+    player.MixNextHalf();
+    halves++;
+  }
+  ASSERT_EQ(a.State(), 1) << "the damaged stream never failed";
+  EXPECT_EQ(b.State(), 3);
+  const int16_t* mixed = player.MixNextHalf();
+  for (int i = 0; i < kHalf / 2; i++) ASSERT_EQ(mixed[i], b.LastHalf()[i]) << i;
+  bool sound = false;
+  for (int i = 0; i < kHalf / 2 && !sound; i++) sound = mixed[i] != 0;
+  EXPECT_TRUE(sound);
+}
