@@ -16,20 +16,6 @@
 
 namespace {
 constexpr int32_t kMaxFrames = 400;
-
-void Deliver(const TReplayEvent& e, TMainForm& form) {
-  switch (e.kind) {
-    case TReplayEvent::kKey:
-      form.FormKeyDown(uint16_t(e.key), e.alt);
-      break;
-    case TReplayEvent::kMove:
-      form.FormMouseMove(e.x, e.y);
-      break;
-    case TReplayEvent::kDown:
-      form.FormMouseDown(static_cast<TMainForm::TMouseButton>(e.button), e.x, e.y);
-      break;
-  }
-}
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -61,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (int32_t frame = 1; frame <= frames && !host.closed; frame++) {
     host.clock = 16u * uint32_t(frame);
     while (next < events.size() && events[next].frame <= frame && !host.closed) {
-      Deliver(events[next++], form);
+      DeliverReplayEvent(events[next++], form);
     }
     if (host.closed) break;
     const int32_t before = form.scene;

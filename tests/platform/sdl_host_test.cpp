@@ -21,34 +21,7 @@
 #include "platform/program_env.h"
 #include "render/bitmap.h"
 #include "score/score_signature.h"
-
-// Counts the game's own heap allocations while a test asks for it.
-namespace {
-std::atomic<bool> gCounting{false};
-std::atomic<long> gAllocations{0};
-}  // namespace
-
-void* operator new(size_t size) {
-  if (gCounting.load(std::memory_order_relaxed)) gAllocations++;
-  void* p = std::malloc(size ? size : 1);
-  if (!p) throw std::bad_alloc();
-  return p;
-}
-void* operator new[](size_t size) {
-  return operator new(size);
-}
-void operator delete(void* p) noexcept {
-  std::free(p);
-}
-void operator delete[](void* p) noexcept {
-  std::free(p);
-}
-void operator delete(void* p, size_t) noexcept {
-  std::free(p);
-}
-void operator delete[](void* p, size_t) noexcept {
-  std::free(p);
-}
+#include "support/heap_counter.h"
 
 namespace {
 

@@ -8,33 +8,7 @@
 
 #include "app/main.h"
 #include "recording_host.h"
-
-namespace {
-std::atomic<bool> gCounting{false};
-std::atomic<long> gAllocations{0};
-}  // namespace
-
-void* operator new(size_t size) {
-  if (gCounting.load(std::memory_order_relaxed)) gAllocations++;
-  void* p = std::malloc(size ? size : 1);
-  if (!p) throw std::bad_alloc();
-  return p;
-}
-void* operator new[](size_t size) {
-  return operator new(size);
-}
-void operator delete(void* p) noexcept {
-  std::free(p);
-}
-void operator delete[](void* p) noexcept {
-  std::free(p);
-}
-void operator delete(void* p, size_t) noexcept {
-  std::free(p);
-}
-void operator delete[](void* p, size_t) noexcept {
-  std::free(p);
-}
+#include "support/heap_counter.h"
 
 namespace {
 

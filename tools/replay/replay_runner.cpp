@@ -23,7 +23,9 @@ void AppendLine(std::string* out, const char* format, ...) {
   out->push_back('\n');
 }
 
-void DeliverEvent(const TReplayEvent& e, TMainForm& form) {
+}  // namespace
+
+void DeliverReplayEvent(const TReplayEvent& e, TMainForm& form) {
   switch (e.kind) {
     case TReplayEvent::kKey:
       form.FormKeyDown(static_cast<uint16_t>(e.key), e.alt);
@@ -36,8 +38,6 @@ void DeliverEvent(const TReplayEvent& e, TMainForm& form) {
       break;
   }
 }
-
-}  // namespace
 
 void AppendDumpBlock(int32_t frame, const TMainForm& f, TRecordingHost& host, std::string* out) {
   AppendLine(out, "frame %d", frame);
@@ -167,7 +167,7 @@ int RunReplay(const TReplayScript& script, const TReplayOptions& options, FILE* 
     host.clock = 16u * static_cast<uint32_t>(frame);
     while (next < events.size() && events[next].frame < frame) next++;
     while (next < events.size() && events[next].frame == frame) {
-      DeliverEvent(events[next++], form);
+      DeliverReplayEvent(events[next++], form);
       if (host.closed) break;
     }
     if (host.closed) {

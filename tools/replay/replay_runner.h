@@ -15,6 +15,9 @@ struct TReplayOptions {
   std::string screenshotPath;  // empty: none
 };
 
+// Hands one scripted key, pointer move or click to the game's handler.
+void DeliverReplayEvent(const TReplayEvent& e, TMainForm& form);
+
 // Appends one dump block for `frame` to out: every field, the board, the
 // slots, the live effects, the host's events since the last block (which are
 // then cleared) and the score widgets while shown.
