@@ -125,7 +125,6 @@ class TOggData {
   int32_t channels_ = 0;
   int32_t rate_ = 0;
   double totalSeconds_ = 0;
-  int currentLink_ = 0;
 
   int32_t halfSize_;
   std::unique_ptr<uint8_t[]> staging_;
