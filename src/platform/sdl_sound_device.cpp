@@ -99,26 +99,26 @@ bool DecodeWave(const uint8_t* file, size_t size, TSoundData& out) {
   SDL_SetHint(SDL_HINT_WAVE_RIFF_CHUNK_SIZE, "force");
   SDL_SetHint(SDL_HINT_WAVE_TRUNCATION, "strict");
   SDL_SetHint(SDL_HINT_WAVE_FACT_CHUNK, "strict");
-  SDL_AudioSpec spec;
+  SDL_AudioSpec wavFormat;
   Uint8* data = nullptr;
   Uint32 length = 0;
-  if (!SDL_LoadWAV_RW(rw, 1, &spec, &data, &length)) return false;
+  if (!SDL_LoadWAV_RW(rw, 1, &wavFormat, &data, &length)) return false;
   // Whole sample frames of the source only.
-  const Uint32 frameBytes = Uint32(SDL_AUDIO_BITSIZE(spec.format) / 8) * spec.channels;
-  if (frameBytes == 0 || spec.freq <= 0) {
+  const Uint32 frameBytes = Uint32(SDL_AUDIO_BITSIZE(wavFormat.format) / 8) * wavFormat.channels;
+  if (frameBytes == 0 || wavFormat.freq <= 0) {
     SDL_FreeWAV(data);
     return false;
   }
   length -= length % frameBytes;
   // However the file's rate stretches it, an effect stays an effect: a few
   // bytes at 1 Hz would otherwise ask for gigabytes of converted sound.
-  const uint64_t outFrames = uint64_t(length / frameBytes) * kRate / uint64_t(spec.freq);
+  const uint64_t outFrames = uint64_t(length / frameBytes) * kRate / uint64_t(wavFormat.freq);
   if (outFrames > uint64_t(kMaxWaveSeconds) * kRate) {
     SDL_FreeWAV(data);
     return false;
   }
   SDL_AudioCVT cvt;
-  const int built = SDL_BuildAudioCVT(&cvt, spec.format, spec.channels, spec.freq, AUDIO_S16SYS,
+  const int built = SDL_BuildAudioCVT(&cvt, wavFormat.format, wavFormat.channels, wavFormat.freq, AUDIO_S16SYS,
                                       kChannels, kRate);
   if (built < 0) {
     SDL_FreeWAV(data);
