@@ -52,6 +52,12 @@ void TMainForm::LoadAssets() {
   for (const TSheet& sheet : kSheets) {
     if (!host.LoadPicture(sheet.path, this->*sheet.bitmap)) errorCode = 1;
   }
+  // The sheets drawn with the key colour every frame get their key masks.
+  for (TBitmap* keyed : {&itemBmp, &scoreBmp, &score2Bmp, &infoBmp, &bomBmp}) {
+    keyed->BuildKeyMask();
+  }
 }
 
-void TMainForm::FormDestroy() { SaveBestScore(); }
+void TMainForm::FormDestroy() {
+  SaveBestScore();
+}

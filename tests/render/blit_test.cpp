@@ -223,14 +223,56 @@ TEST(Blit, FastPathsMatchReferenceOnRandomInput) {
     const int x = pick(-80, 95), y = pick(-25, 28);
     const int mode = pick(0, 2);
     const uint16_t level = static_cast<uint16_t>(pick(0, 3) == 0 ? pick(0, 1100) : pick(0, 255));
-    if (mode == 0) BlitOpaque(x, y, r, dst, src);
-    if (mode == 1) BlitKeyed(x, y, r, dst, src);
-    if (mode == 2) BlitKeyedBlend(x, y, r, dst, src, level);
+    TBitmap dstMasked = dst;
+    auto blit = [&](TBitmap& into) {
+      if (mode == 0) BlitOpaque(x, y, r, into, src);
+      if (mode == 1) BlitKeyed(x, y, r, into, src);
+      if (mode == 2) BlitKeyedBlend(x, y, r, into, src, level);
+    };
+    blit(dst);
     RefBlit(static_cast<TMode>(mode), x, y, r, want, src, level);
     ASSERT_TRUE(std::equal(dst.Data(), dst.Data() + dst.ByteSize(), want.Data()))
         << "round " << round << " mode " << mode << " rect " << r.Left << "," << r.Top << ","
         << r.Right << "," << r.Bottom << " at " << x << "," << y;
+    // The same through the sheet's key mask.
+    src.BuildKeyMask();
+    ASSERT_EQ(src.HasKeyMask(), !src.Empty());
+    blit(dstMasked);
+    ASSERT_TRUE(std::equal(dstMasked.Data(), dstMasked.Data() + dstMasked.ByteSize(), want.Data()))
+        << "masked, round " << round << " mode " << mode << " rect " << r.Left << "," << r.Top
+        << "," << r.Right << "," << r.Bottom << " at " << x << "," << y;
   }
+}
+
+// A sheet written after its key mask was built draws what it now holds: the
+// write drops the mask, including a new key colour in the top-left pixel.
+TEST(Blit, WritingASheetDropsItsKeyMask) {
+  TBitmap src = Sheet(32, 16);
+  SetPx(src, 5, 5, kKey);
+  src.BuildKeyMask();
+  ASSERT_TRUE(src.HasKeyMask());
+  TBitmap dst = Frame();
+  BlitKeyed(0, 0, TRect{0, 0, 31, 15}, dst, src);
+  EXPECT_EQ(Px(dst, 5, 5), kBack);
+  EXPECT_EQ(Px(dst, 6, 5), Px(src, 6, 5));
+
+  SetPx(src, 5, 5, 0x445566);
+  SetPx(src, 0, 0, Px(src, 6, 5));  // the key is now the colour of (6, 5)
+  EXPECT_FALSE(src.HasKeyMask());
+  dst = Frame();
+  BlitKeyed(0, 0, TRect{0, 0, 31, 15}, dst, src);
+  EXPECT_EQ(Px(dst, 5, 5), 0x445566u);
+  EXPECT_EQ(Px(dst, 6, 5), kBack);
+  dst = Frame();
+  BlitKeyedBlend(0, 0, TRect{0, 0, 31, 15}, dst, src, 128);
+  EXPECT_EQ(Px(dst, 6, 5), kBack);
+
+  src.BuildKeyMask();
+  src.SetSize(32, 16);  // all black, the key black too
+  EXPECT_FALSE(src.HasKeyMask());
+  dst = Frame();
+  BlitKeyed(0, 0, TRect{0, 0, 31, 15}, dst, src);
+  EXPECT_EQ(Px(dst, 7, 7), kBack);
 }
 
 }  // namespace
