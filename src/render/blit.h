@@ -43,6 +43,12 @@ void BlitKeyed(int32_t x, int32_t y, const TRect& srcRect, TBitmap& dst, const T
 void BlitKeyedBlend(int32_t x, int32_t y, const TRect& srcRect, TBitmap& dst, const TBitmap& src,
                     uint16_t level);
 
+// The keyed copy from a sheet with a key mask uses 64-byte vectors with
+// byte-masked stores where the processor has them (on by default). Turning
+// them off (tests do, to check both ways) falls back to 16-byte vectors.
+// Returns whether they are now in use.
+bool UseWideVectorBlits(bool on);
+
 // Copies src into dst row by row; dst's size governs. Rows or columns that
 // src does not have are left as they were.
 void CopyBitmap(TBitmap& dst, const TBitmap& src);

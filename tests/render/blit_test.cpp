@@ -234,13 +234,18 @@ TEST(Blit, FastPathsMatchReferenceOnRandomInput) {
     ASSERT_TRUE(std::equal(dst.Data(), dst.Data() + dst.ByteSize(), want.Data()))
         << "round " << round << " mode " << mode << " rect " << r.Left << "," << r.Top << ","
         << r.Right << "," << r.Bottom << " at " << x << "," << y;
-    // The same through the sheet's key mask.
+    // The same through the sheet's key mask, with and without the 64-byte
+    // vectors (where the processor has them).
     src.BuildKeyMask();
     ASSERT_EQ(src.HasKeyMask(), !src.Empty());
-    blit(dstMasked);
-    ASSERT_TRUE(std::equal(dstMasked.Data(), dstMasked.Data() + dstMasked.ByteSize(), want.Data()))
-        << "masked, round " << round << " mode " << mode << " rect " << r.Left << "," << r.Top
-        << "," << r.Right << "," << r.Bottom << " at " << x << "," << y;
+    for (bool wide : {false, true}) {
+      TBitmap into = dstMasked;
+      UseWideVectorBlits(wide);
+      blit(into);
+      ASSERT_TRUE(std::equal(into.Data(), into.Data() + into.ByteSize(), want.Data()))
+          << "masked, wide " << wide << ", round " << round << " mode " << mode << " rect "
+          << r.Left << "," << r.Top << "," << r.Right << "," << r.Bottom << " at " << x << "," << y;
+    }
   }
 }
 
