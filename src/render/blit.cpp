@@ -278,14 +278,21 @@ void MaskedRow(uint8_t* d, const uint8_t* s, const uint8_t* m, int32_t n) {
 #if defined(__x86_64__)
 // With 64-byte vectors and byte-masked stores: only the opaque bytes are
 // written and the frame is never read.
-__attribute__((target("avx512f,avx512bw"))) void MaskedRowAvx512(uint8_t* d, const uint8_t* s,
-                                                                 const uint8_t* m, int32_t n) {
-  for (; n > 0; n -= 16, s += 48, d += 48, m += 48) {
-    const int32_t bytes = 3 * std::min(n, 16);
-    const __mmask64 live = (uint64_t{1} << bytes) - 1;
-    const __m512i mv = _mm512_maskz_loadu_epi8(live, m);
-    const __m512i sv = _mm512_maskz_loadu_epi8(live, s);
-    _mm512_mask_storeu_epi8(d, _mm512_mask_testn_epi8_mask(live, mv, mv), sv);
+__attribute__((target("avx512f,avx512bw"))) void MaskedRectAvx512(uint8_t* d, const uint8_t* s,
+                                                                  const uint8_t* m, size_t dStride,
+                                                                  size_t sStride, int32_t width,
+                                                                  int32_t height) {
+  for (int32_t row = 0; row < height; row++, d += dStride, s += sStride, m += sStride) {
+    uint8_t* dr = d;
+    const uint8_t* sr = s;
+    const uint8_t* mr = m;
+    for (int32_t n = width; n > 0; n -= 16, sr += 48, dr += 48, mr += 48) {
+      const int32_t bytes = 3 * std::min(n, 16);
+      const __mmask64 live = (uint64_t{1} << bytes) - 1;
+      const __m512i mv = _mm512_maskz_loadu_epi8(live, mr);
+      const __m512i sv = _mm512_maskz_loadu_epi8(live, sr);
+      _mm512_mask_storeu_epi8(dr, _mm512_mask_testn_epi8_mask(live, mv, mv), sv);
+    }
   }
 }
 bool HaveAvx512() {
@@ -342,10 +349,14 @@ void BlitKeyed(int32_t x, int32_t y, const TRect& srcRect, TBitmap& dst, const T
   if (!ClipRect(x, y, srcRect, dst, src, c)) return;
 #if defined(__x86_64__)
   if (src.HasKeyMask() && wideBlits) {
-    for (int32_t row = 0; row < c.height; row++) {
-      MaskedRowAvx512(dst.Row(c.dstY + row) + 3 * c.dstX, src.Row(c.srcY + row) + 3 * c.srcX,
-                      src.KeyMaskRow(c.srcY + row) + 3 * c.srcX, c.width);
-    }
+    // Addresses worked out once: the pixel writes could otherwise be taken
+    // to change the bitmaps' own fields.
+    uint8_t* d = dst.Row(c.dstY) + 3 * c.dstX;
+    const uint8_t* s = src.Row(c.srcY) + 3 * c.srcX;
+    const uint8_t* m = src.KeyMaskRow(c.srcY) + 3 * c.srcX;
+    const size_t dStride = static_cast<size_t>(dst.Stride());
+    const size_t sStride = static_cast<size_t>(src.Stride());
+    MaskedRectAvx512(d, s, m, dStride, sStride, c.width, c.height);
     return;
   }
 #endif
