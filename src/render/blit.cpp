@@ -55,6 +55,27 @@ inline __attribute__((always_inline)) bool ClipRect(int32_t x, int32_t y, const 
   return true;
 }
 
+// The first row addresses of a clipped copy from a sheet with a key mask, and
+// the row steps. Worked out once per copy: the pixel writes could otherwise
+// be taken to change the bitmaps' own fields, reloaded on every row.
+struct TMaskedRows {
+  uint8_t* d;
+  const uint8_t* s;
+  const uint8_t* m;
+  size_t dStride, sStride;
+  void Next() {
+    d += dStride;
+    s += sStride;
+    m += sStride;
+  }
+};
+
+inline TMaskedRows MaskedRows(const TClip& c, TBitmap& dst, const TBitmap& src) {
+  return TMaskedRows{dst.Row(c.dstY) + 3 * c.dstX, src.Row(c.srcY) + 3 * c.srcX,
+                     src.KeyMaskRow(c.srcY) + 3 * c.srcX, static_cast<size_t>(dst.Stride()),
+                     static_cast<size_t>(src.Stride())};
+}
+
 inline uint64_t Load64(const uint8_t* p) {
   uint64_t v;
   std::memcpy(&v, p, sizeof v);
@@ -349,22 +370,14 @@ void BlitKeyed(int32_t x, int32_t y, const TRect& srcRect, TBitmap& dst, const T
   if (!ClipRect(x, y, srcRect, dst, src, c)) return;
 #if defined(__x86_64__)
   if (src.HasKeyMask() && wideBlits) {
-    // Addresses worked out once: the pixel writes could otherwise be taken
-    // to change the bitmaps' own fields.
-    uint8_t* d = dst.Row(c.dstY) + 3 * c.dstX;
-    const uint8_t* s = src.Row(c.srcY) + 3 * c.srcX;
-    const uint8_t* m = src.KeyMaskRow(c.srcY) + 3 * c.srcX;
-    const size_t dStride = static_cast<size_t>(dst.Stride());
-    const size_t sStride = static_cast<size_t>(src.Stride());
-    MaskedRectAvx512(d, s, m, dStride, sStride, c.width, c.height);
+    const TMaskedRows r = MaskedRows(c, dst, src);
+    MaskedRectAvx512(r.d, r.s, r.m, r.dStride, r.sStride, c.width, c.height);
     return;
   }
 #endif
   if (src.HasKeyMask()) {
-    for (int32_t row = 0; row < c.height; row++) {
-      MaskedRow(dst.Row(c.dstY + row) + 3 * c.dstX, src.Row(c.srcY + row) + 3 * c.srcX,
-                src.KeyMaskRow(c.srcY + row) + 3 * c.srcX, c.width);
-    }
+    TMaskedRows r = MaskedRows(c, dst, src);
+    for (int32_t row = 0; row < c.height; row++, r.Next()) MaskedRow(r.d, r.s, r.m, c.width);
     return;
   }
   const TKey key = ReadKey(src);
@@ -381,9 +394,9 @@ void BlitKeyedBlend(int32_t x, int32_t y, const TRect& srcRect, TBitmap& dst, co
   const uint32_t keepShare = std::min<uint32_t>(level, 255);
   const uint32_t srcShare = 256 - keepShare;
   if (src.HasKeyMask()) {
-    for (int32_t row = 0; row < c.height; row++) {
-      MaskedBlendRow(dst.Row(c.dstY + row) + 3 * c.dstX, src.Row(c.srcY + row) + 3 * c.srcX,
-                     src.KeyMaskRow(c.srcY + row) + 3 * c.srcX, c.width, srcShare, keepShare);
+    TMaskedRows r = MaskedRows(c, dst, src);
+    for (int32_t row = 0; row < c.height; row++, r.Next()) {
+      MaskedBlendRow(r.d, r.s, r.m, c.width, srcShare, keepShare);
     }
     return;
   }
