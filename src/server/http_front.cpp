@@ -95,6 +95,13 @@ int ServeScores(TScoreService& service, const TFrontOptions& options,
   server.set_read_timeout(10, 0);
   server.set_write_timeout(10, 0);
   server.set_keep_alive_max_count(100);
+  // Address reuse for a quick restart, but not the library's default port
+  // sharing: a second server on a taken port must fail to bind (the local
+  // board relies on that to find the one already running).
+  server.set_socket_options([](socket_t sock) {
+    int yes = 1;
+    setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+  });
 
   std::atomic<int64_t> lastRequest{
       std::chrono::duration_cast<std::chrono::seconds>(Clock::now().time_since_epoch()).count()};

@@ -14,7 +14,8 @@ std::unique_ptr<TScoreStore> FreshStore(const std::string& kind, int connections
   const char* pg = std::getenv("ZAZO_TEST_PG");
   if (!pg || !*pg) return nullptr;
   PGconn* c = PQconnectdb(pg);
-  if (PQstatus(c) == CONNECTION_OK) PQclear(PQexec(c, "DROP TABLE IF EXISTS scores"));
+  if (PQstatus(c) == CONNECTION_OK)
+    PQclear(PQexec(c, "SET client_min_messages = warning; DROP TABLE IF EXISTS scores"));
   PQfinish(c);
   return OpenPostgresStore(pg, connections);
 }
