@@ -1,10 +1,15 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything and runs every test; then the
-# same suite again built with AddressSanitizer + UndefinedBehaviorSanitizer
-# (folder build-asan). ZAZO_TEST_ASAN=0 skips the sanitizer pass.
+# Installs what is missing, checks the formatting, builds everything and runs
+# every test; then the same suite again built with AddressSanitizer +
+# UndefinedBehaviorSanitizer (folder build-asan). ZAZO_TEST_ASAN=0 skips the
+# sanitizer pass.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
+
+# Every tracked C and C++ file is formatted as .clang-format says.
+git ls-files -z '*.c' '*.cc' '*.cpp' '*.h' '*.hpp' | xargs -0 clang-format --dry-run -Werror
+
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release > /dev/null
 cmake --build build -j"$(nproc)"
 ctest --test-dir build --output-on-failure -j"$(nproc)"

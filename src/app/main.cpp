@@ -2,7 +2,9 @@
 
 #include <cstring>
 
-TMainForm::TMainForm(TGameHost& h) : host(h) { ZeroFields(); }
+TMainForm::TMainForm(TGameHost& h) : host(h) {
+  ZeroFields();
+}
 
 void TMainForm::ZeroFields() {
   loopRunning = false;

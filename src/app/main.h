@@ -70,9 +70,9 @@ struct TEffect {
   int32_t kind;  // 0 free; 1 or 2 selects the look
   int32_t x;     // pixels on the frame
   int32_t y;
-  int32_t age;   // 158 when spawned, +5 per drawn frame, freed above 340
-  int32_t dx;    // x step per frame, -2..1
-  int32_t t;     // 0 when spawned, +5 per drawn frame (blend level)
+  int32_t age;  // 158 when spawned, +5 per drawn frame, freed above 340
+  int32_t dx;   // x step per frame, -2..1
+  int32_t t;    // 0 when spawned, +5 per drawn frame (blend level)
 };
 
 class TMainForm {
@@ -130,8 +130,8 @@ class TMainForm {
   // ---------------------------------------------------------------------
   // Game state and random numbers (src/game)
   // ---------------------------------------------------------------------
-  TCell board[kBoardCols][kBoardRows] = {};               // [x][y]
-  TMaskCell pieces[4][4][kPieceSlots] = {};               // [i][j][slot]
+  TCell board[kBoardCols][kBoardRows] = {};  // [x][y]
+  TMaskCell pieces[4][4][kPieceSlots] = {};  // [i][j][slot]
   TEffect effects[kEffectCount] = {};
 
   int32_t level = 0;

@@ -2,9 +2,13 @@
 // the one piece of music state it owns, which slot sounds now (musicOnSlotB).
 #include "app/main.h"
 
-void TMainForm::PlayEffect(int n) { host.PlayEffect(n, level); }
+void TMainForm::PlayEffect(int n) {
+  host.PlayEffect(n, level);
+}
 
-void TMainForm::PlayEffectChannel9() { host.PlayEffectChannel9(); }
+void TMainForm::PlayEffectChannel9() {
+  host.PlayEffectChannel9();
+}
 
 void TMainForm::ResetMusic() {
   host.ResetMusic();

@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/picture_loader.h"
 #include "render/bitmap.h"
 
 namespace {
@@ -20,7 +19,8 @@ bool FileExists(const std::string& dir, const char* relPath) {
 }
 }  // namespace
 
-TRecordingHost::TRecordingHost(std::string assetsDir) : assetsDir_(std::move(assetsDir)) {
+TRecordingHost::TRecordingHost(std::string assetsDir, TPictureReader readPicture)
+    : assetsDir_(std::move(assetsDir)), readPicture_(readPicture) {
   if (!assetsDir_.empty() && assetsDir_.back() != '/') assetsDir_ += '/';
   // Reserved once so that recording inside a frame never allocates.
   events_.reserve(1 << 16);
@@ -48,7 +48,7 @@ bool TRecordingHost::LoadEffect(const char* relPath, int) {
 
 bool TRecordingHost::LoadPicture(const char* relPath, TBitmap& into) {
   if (!readPictures) return true;
-  return LoadPictureFile((assetsDir_ + relPath).c_str(), into);
+  return readPicture_ != nullptr && readPicture_((assetsDir_ + relPath).c_str(), into, nullptr);
 }
 
 uint32_t TRecordingHost::Clock() {

@@ -1,6 +1,7 @@
 // A host that plays nothing and writes nothing: it records every call that
 // leaves the game as a line of text, in order, for the replay dump and the
-// tests. Pictures are read from an assets folder through the real loader.
+// tests. Pictures are read from an assets folder through the picture reader
+// it is given (the platform's loader in zazo-replay); it needs no SDL itself.
 #pragma once
 
 #include <cstdint>
@@ -8,10 +9,17 @@
 
 #include "app/game_host.h"
 
+// Reads the picture file at path into `into` (24 bits); false when it is
+// missing or unreadable, with a reason in *error when error is not null.
+// LoadPictureFile (platform/picture_loader.h) is one.
+using TPictureReader = bool (*)(const char* path, TBitmap& into, std::string* error);
+
 class TRecordingHost : public TGameHost {
  public:
   // assetsDir: the folder holding graph/ and system/, ending in '/'.
-  explicit TRecordingHost(std::string assetsDir);
+  // readPicture: how picture files are read; without one every picture is
+  // missing (unless readPictures is false).
+  explicit TRecordingHost(std::string assetsDir, TPictureReader readPicture = nullptr);
 
   // Start-up values.
   int32_t bestScoreAtStart = kBestScoreDefault;
@@ -56,5 +64,6 @@ class TRecordingHost : public TGameHost {
  private:
   void Append(const char* line);
   std::string assetsDir_;
+  TPictureReader readPicture_;
   std::string events_;
 };

@@ -8,8 +8,8 @@
 #include <cstdlib>
 
 #include "audio/audio_engine.h"
+#include "audio/audio_test_util.h"
 #include "audio/sound_mixer.h"
-#include "audio_test_util.h"
 #include "platform/sdl_sound_device.h"
 
 namespace {
