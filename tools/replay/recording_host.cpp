@@ -35,6 +35,11 @@ void TRecordingHost::Append(const char* line) {
   events_.push_back('\n');
 }
 
+void TRecordingHost::ClearEvents() {
+  events_.clear();
+  for (int& n : effectChannelPlays) n = 0;
+}
+
 int32_t TRecordingHost::LoadBestScore() {
   return bestScoreAtStart;
 }
@@ -55,14 +60,16 @@ uint32_t TRecordingHost::Clock() {
   return clock;
 }
 
-void TRecordingHost::PlayEffect(int n, int32_t) {
+void TRecordingHost::PlayEffect(int request, int channel) {
   char line[32];
-  std::snprintf(line, sizeof line, "sound %d", n);
+  std::snprintf(line, sizeof line, "sound %d", request);
   Append(line);
+  if (channel >= 0 && channel < 10) effectChannelPlays[channel]++;
 }
 
 void TRecordingHost::PlayEffectChannel9() {
   Append("sound ch9");
+  effectChannelPlays[9]++;
 }
 
 void TRecordingHost::ResetMusic() {

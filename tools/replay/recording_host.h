@@ -29,15 +29,19 @@ class TRecordingHost : public TGameHost {
   // an empty picture (for tests of rules that do not care about pixels).
   bool readPictures = true;
 
-  // Events since the last TakeEvents(), one per line ("sound 3\n", ...).
+  // Events since the last ClearEvents(), one per line ("sound 3\n", ...).
   const std::string& Events() const { return events_; }
-  void ClearEvents() { events_.clear(); }
+  // Forgets the events and the effect channel counts.
+  void ClearEvents();
 
   bool closed = false;
   bool scoreWidgetsShown = false;
   char scoreText[40] = {};
   char scoreMd5[40] = {};
   int presentCount = 0;
+  // How often each sound channel was told to play an effect (0: requests
+  // that sound nothing).
+  int effectChannelPlays[10] = {};
 
   static constexpr int32_t kBestScoreDefault = 765;
 
@@ -47,7 +51,7 @@ class TRecordingHost : public TGameHost {
   bool LoadEffect(const char* relPath, int n) override;
   bool LoadPicture(const char* relPath, TBitmap& into) override;
   uint32_t Clock() override;
-  void PlayEffect(int n, int32_t level) override;
+  void PlayEffect(int request, int channel) override;
   void PlayEffectChannel9() override;
   void ResetMusic() override;
   bool ChangeMusic(int fadeOutSeconds, int fadeInSeconds, const char* relPath,
