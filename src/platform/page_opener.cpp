@@ -28,6 +28,7 @@ bool ReapIfExited(pid_t* pid) {
 bool TPageOpener::Open(const char* program, const char* argument) {
   const pid_t pid = SpawnProgram(program, argument);
   if (pid <= 0) return false;
+  lastStarted_ = pid;
   for (pid_t& slot : pids_) {
     if (ReapIfExited(&slot)) {
       slot = pid;

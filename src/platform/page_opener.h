@@ -26,7 +26,10 @@ class TPageOpener {
   void ReapFinished();
   // Openers started and not yet known to have ended, in the slots.
   int Running() const;
+  // The process id of the opener the last successful Open started.
+  pid_t LastStarted() const { return lastStarted_; }
 
  private:
   pid_t pids_[kSlots] = {-1, -1, -1, -1};
+  pid_t lastStarted_ = -1;
 };

@@ -4,6 +4,7 @@
 #include <ctime>
 
 #include "app/main.h"
+#include "platform/local_board_start.h"
 #include "platform/picture_loader.h"
 #include "render/bitmap.h"
 #include "score/atomic_file.h"
@@ -260,22 +261,38 @@ void TSdlHost::CloseWindow() {
   quit_ = true;
 }
 
+std::string TSdlHost::LastReplayPath() const {
+  return "";
+}
+
 void TSdlHost::RegScoreBtnClick() {
   if (dxDraw_.doFullScreen) ToggleFullScreen();
+  std::string error;
+  // The local board: a zazo-scores listening by the time the page forwards
+  // there, with this game's replay to verify the score.
+  if (kRegistrationIsLocalBoard && !StartLocalBoard(exeDir_, LastReplayPath(), &error))
+    std::fprintf(stderr, "Zazo Puzzle: the local score board was not started: %s\n", error.c_str());
   const std::string page =
       BuildRegistrationPage(widgets_.text[kWidgetScoreEdit], widgets_.text[kWidgetScoreMd5]);
   const std::string path = exeDir_ + "save/scorereg.html";
-  std::string error;
   if (WriteFileAtomically(path.c_str(), page.data(), page.size(), &error)) {
-    // Whether a browser opens is not our concern; the game never waits for
-    // it (the finished opener is collected later, between frames).
-    if (!opener_.Open(pageOpener.c_str(), path.c_str()))
-      std::fprintf(stderr, "Zazo Puzzle: cannot start %s to show %s\n", pageOpener.c_str(),
-                   path.c_str());
+    // The game never waits for the browser (the opener is collected later,
+    // between frames); an opener that cannot start or gives up within the
+    // button's one-second pause means no browser will show the page.
+    const bool started = opener_.Open(pageOpener.c_str(), path.c_str());
+    const int status = started ? WaitBrieflyForExit(opener_.LastStarted(), 1000) : -1;
+    if (!started || status > 0) {
+      const std::string text =
+          "ブラウザでページを開けませんでした。次のファイルを開いてください:\n"
+          "The page could not be opened in a browser. Please open this file:\n" +
+          path;
+      ShowWarning(text.c_str());
+    }
+    if (!started) SDL_Delay(1000);
   } else {
     std::fprintf(stderr, "Zazo Puzzle: the registration page could not be written: %s\n",
                  error.c_str());
+    SDL_Delay(1000);
   }
-  SDL_Delay(1000);
   repaint_ = true;
 }

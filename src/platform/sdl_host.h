@@ -61,6 +61,9 @@ class TSdlHost : public TGameHost {
   // The registration button: leave full screen, write save/scorereg.html,
   // open it in the browser without waiting for it, then wait one second.
   void RegScoreBtnClick();
+  // The replay file of the last finished single-player game ("" when none),
+  // sent to the local score board with the registration.
+  std::string LastReplayPath() const;
   // The program that opens the page in the browser ("xdg-open").
   std::string pageOpener = "xdg-open";
 

@@ -7,7 +7,18 @@
 #include "score/atomic_file.h"
 
 const char kScoreSalt[] = "h3Tq9pLx2VmW8rKd";
-const char kRegistrationAddress[] = "http://zazo-puzzle.example/score/?mode=reg";
+// A build for a public board defines ZAZO_SCORE_SERVER ("https://host");
+// otherwise the address is the local board the game starts itself.
+#ifdef ZAZO_SCORE_SERVER
+const char kRegistrationAddress[] = ZAZO_SCORE_SERVER "/score/?mode=reg";
+const bool kRegistrationIsLocalBoard = false;
+#else
+#define ZAZO_TEXT(x) #x
+#define ZAZO_PORT_TEXT(x) ZAZO_TEXT(x)
+const char kRegistrationAddress[] =
+    "http://127.0.0.1:" ZAZO_PORT_TEXT(ZAZO_LOCAL_BOARD_PORT) "/score/?mode=reg";
+const bool kRegistrationIsLocalBoard = true;
+#endif
 
 namespace {
 

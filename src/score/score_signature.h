@@ -8,8 +8,18 @@
 
 // "h3Tq9pLx2VmW8rKd"
 extern const char kScoreSalt[];
-// The score server's registration address, path and query "/score/?mode=reg".
+// The port of the local score board (zazo-scores --local-board) that the
+// registration address names unless the build points at a public board.
+#define ZAZO_LOCAL_BOARD_PORT 47650
+constexpr int kLocalBoardPort = ZAZO_LOCAL_BOARD_PORT;
+
+// The score server's registration address, path and query "/score/?mode=reg":
+// http://127.0.0.1:47650/score/?mode=reg, or the public board given to the
+// build with -DZAZO_SCORE_SERVER=https://host.
 extern const char kRegistrationAddress[];
+// True when kRegistrationAddress is the local board: the game then starts
+// the board and hands it the replay; with a public board it does neither.
+extern const bool kRegistrationIsLocalBoard;
 
 // Length of a score text: 14 date-time digits, 8 score, 8 level, 3 frame rate.
 constexpr int kScoreTextLength = 33;

@@ -4,9 +4,7 @@
 
 #include <string>
 
-// The port of the local board (also in the game's default registration
-// address).
-constexpr int kLocalBoardPort = 47650;
+#include "score/score_signature.h"  // kLocalBoardPort
 
 // $XDG_DATA_HOME/zazo-puzzle/scores.sqlite, or ~/.local/share/... when
 // XDG_DATA_HOME is unset or not absolute. Creates the folders. "" when there

@@ -33,8 +33,9 @@ const char kUsage[] =
     "  --replay-seconds N             wall-clock limit of one replay check (default 30)\n"
     "  --replay-frames N              frame limit of one replay check (default 2000000)\n"
     "  --pid-file PATH                write the process id there while serving\n"
-    "  --local-board                  the game's local board: the per-user database, no rate\n"
-    "                                 limit, stop after 15 minutes without requests\n"
+    "  --local-board                  the game's local board: the per-user database (and\n"
+    "                                 scores.pid beside it), no rate limit, stop after 15\n"
+    "                                 minutes without requests\n"
     "  --replay FILE                  check and store this replay once listening; when the\n"
     "                                 port is taken, send it to the server there instead\n";
 
@@ -87,6 +88,7 @@ int main(int argc, char** argv) {
   front.ratePerMinute = 120;
   std::string db, assets = DefaultAssets(), pidFile, replayFile;
   long replaySeconds = 30, replayFrames = 2000000;
+  bool localBoard = false;
   for (int i = 1; i < argc; i++) {
     const std::string a = argv[i];
     const bool hasValue = i + 1 < argc;
@@ -102,6 +104,7 @@ int main(int argc, char** argv) {
       std::fputs(kUsage, stdout);
       return 0;
     } else if (a == "--local-board") {
+      localBoard = true;
       front.ratePerMinute = 0;
       front.idleExitSeconds = 15 * 60;
     } else if (a == "--db" && hasValue) {
@@ -139,6 +142,8 @@ int main(int argc, char** argv) {
       return 2;
     }
     db = "sqlite:" + path;
+    // The game's tests find the board it started by this file.
+    if (localBoard && pidFile.empty()) pidFile = path.substr(0, path.rfind('/') + 1) + "scores.pid";
   }
 
   std::string replay;

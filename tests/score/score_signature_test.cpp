@@ -123,7 +123,13 @@ TEST(RegistrationPage, MatchesGoldenFile) {
   ASSERT_TRUE(in);
   std::stringstream golden;
   golden << in.rdbuf();
-  EXPECT_EQ(BuildRegistrationPage(kExampleText, kExampleMd5), golden.str());
+  // The checked-in page names the local board; a build for a public board
+  // puts its own address in the same places and changes nothing else.
+  std::string expected = golden.str();
+  const std::string local = "http://127.0.0.1:47650/score/?mode=reg";
+  for (size_t at = expected.find(local); at != std::string::npos; at = expected.find(local, at + 1))
+    expected.replace(at, local.size(), kRegistrationAddress);
+  EXPECT_EQ(BuildRegistrationPage(kExampleText, kExampleMd5), expected);
 }
 
 TEST(RegistrationPage, LinkInLinesThreeAndThirtyFive) {
