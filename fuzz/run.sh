@@ -23,6 +23,7 @@ case "$target" in
   score) options+=(-max_len=256 -dict="$here/score.dict") ;;
   replay_script) options+=(-max_len=2048 -dict="$here/replay.dict") ;;
   replay_run) options+=(-max_len=2048 -timeout=30 -dict="$here/replay.dict") ;;
+  score_requests) options+=(-max_len=4096 -dict="$here/score_requests.dict") ;;
   *) echo "unknown target $target" >&2; exit 2 ;;
 esac
 SDL_AUDIODRIVER=dummy SDL_VIDEODRIVER=dummy exec "$binary" "${options[@]}" "$@" "$work/corpus"
