@@ -3,9 +3,10 @@
 #include <condition_variable>
 #include <mutex>
 
-#if __has_include("replay/replay_summary.h")
+// The build defines ZAZO_HAVE_REPLAY_SUMMARY when the tree has the headless
+// replay player (src/replay).
+#ifdef ZAZO_HAVE_REPLAY_SUMMARY
 #include "replay/replay_summary.h"
-#define ZAZO_HAVE_REPLAY_SUMMARY 1
 #endif
 
 namespace {
