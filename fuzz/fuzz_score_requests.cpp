@@ -72,8 +72,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FUZZ_CHECK(reply.body.find("<zz") == std::string::npos);
   FUZZ_CHECK(reply.location.find_first_of("\r\n<\"") == std::string::npos);
   if (reply.status != 200) FUZZ_CHECK(after == before);
-  if (reply.status == 200 && req.params.count("mode") && req.params.at("mode") == "reg" &&
-      req.method == "GET") {
+  if (reply.status == 200 && (req.path == "/score/" || req.path == "/score") &&
+      req.params.count("mode") && req.params.at("mode") == "reg" && req.method == "GET") {
     TStoredEntry e;
     FUZZ_CHECK(store->Find(req.params.at("score"), &e));
   }
