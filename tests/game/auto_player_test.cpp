@@ -161,3 +161,27 @@ TEST_F(AutoPlayerTest, EvaluationOperations) {
   // Planning never touches the real board.
   EXPECT_EQ(form.board[5][20].kind, kCellEmpty);
 }
+
+// With nothing to place and no thousandth frame, the automatic player now and
+// then forces a rise to tip a close game: only while the two scores differ by
+// 1..50 points, whichever side leads.
+TEST_F(AutoPlayerTest, AnyFitStateTipsOnlyAGameCloserThanFiftyOnePoints) {
+  for (int y = kWellTop; y <= kWellBottom; y++) FillRow(y);
+  SetMask(0, {{0, 0}});
+  form.CopyPieceToAi();  // neither the mask nor its inverse fits anywhere
+  form.versusFrames = 2001;
+  auto risesWithin = [&](int32_t lead, int steps) {
+    form.score = 1000 + lead;
+    form.score2 = 1000;
+    form.SeedLcg(4242);
+    form.aiState = 200;
+    for (int i = 0; i < steps; i++) {
+      const uint16_t answer = form.AutoPlayerStep();
+      if (answer == 38) return form.aiState == 0;
+      if (answer != 0) return false;
+    }
+    return false;
+  };
+  for (int32_t lead : {1, -1, 50, -50}) EXPECT_TRUE(risesWithin(lead, 2000)) << "lead " << lead;
+  for (int32_t lead : {0, 51, -51, 5000}) EXPECT_FALSE(risesWithin(lead, 2000)) << "lead " << lead;
+}
