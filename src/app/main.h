@@ -156,8 +156,9 @@ class TMainForm {
   // ---------------------------------------------------------------------
   // Pictures (owned here; loaded at start-up)
   // ---------------------------------------------------------------------
-  TBitmap screenBmp, infoBmp, itemBmp, labelBmp, titleBmp, gaugeBmp, scoreBmp, score2Bmp, bgBmp,
-      bgCacheBmp, bomBmp;
+  TBitmap screenBmp, labelBmp, titleBmp, gaugeBmp, bgBmp, bgCacheBmp;
+  // The sheets drawn with their key colour every frame carry a key mask.
+  TKeyedSheet infoBmp, itemBmp, scoreBmp, score2Bmp, bomBmp;
   int32_t boardLeft = 0;
   int32_t boardTop = 0;
 
