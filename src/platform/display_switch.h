@@ -48,6 +48,8 @@ class TDisplayError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// TDXDraw keeps the game's name for its display switch; here it drives an SDL
+// window between bordered and borderless full screen, never a display mode.
 class TDXDraw {
  public:
   static constexpr int kMaxModes = 256;
