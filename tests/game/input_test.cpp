@@ -12,7 +12,8 @@ constexpr uint16_t Digit(int d) {
 using InputTest = GameTest;
 
 TEST_F(InputTest, GlobalKeysActInEveryScene) {
-  for (int32_t scene : {kSceneTitle, kSceneTitleSlide, kScenePlay, kSceneRequestPlace, kSceneGameOver}) {
+  for (int32_t scene :
+       {kSceneTitle, kSceneTitleSlide, kScenePlay, kSceneRequestPlace, kSceneGameOver}) {
     form.scene = scene;
     host.ClearEvents();
     form.FormKeyDown(kReturn, true);
