@@ -66,8 +66,19 @@ inline TMaskedRows MaskedRows(const TClip& c, TBitmap& dst, const TKeyedSheet& s
                      static_cast<size_t>(src.Bitmap().Stride())};
 }
 
-inline bool IsKey(const uint8_t* s, uint8_t b, uint8_t g, uint8_t r) {
-  return s[0] == b && s[1] == g && s[2] == r;
+// The plain way: draw(d, s) for every pixel of the clipped copy whose
+// source is not the key colour (src's top-left pixel), compared byte by byte.
+template <class TDraw>
+inline void ForEachNonKeyPixel(const TClip& c, TBitmap& dst, const TBitmap& src, TDraw draw) {
+  const uint8_t* key = src.Row(0);
+  const uint8_t b = key[0], g = key[1], r = key[2];
+  for (int32_t row = 0; row < c.height; row++) {
+    uint8_t* d = dst.Row(c.dstY + row) + 3 * c.dstX;
+    const uint8_t* s = src.Row(c.srcY + row) + 3 * c.srcX;
+    for (int32_t n = c.width; n > 0; n--, s += 3, d += 3) {
+      if (s[0] != b || s[1] != g || s[2] != r) draw(d, s);
+    }
+  }
 }
 
 // dst = (src * srcShare) >> 8 + (dst * keepShare) >> 8 for one pixel; each
@@ -163,18 +174,11 @@ void BlitOpaque(int32_t x, int32_t y, const TRect& srcRect, TBitmap& dst, const 
 void BlitKeyed(int32_t x, int32_t y, const TRect& srcRect, TBitmap& dst, const TBitmap& src) {
   TClip c;
   if (!ClipRect(x, y, srcRect, dst, src, c)) return;
-  const uint8_t* key = src.Row(0);
-  const uint8_t b = key[0], g = key[1], r = key[2];
-  for (int32_t row = 0; row < c.height; row++) {
-    uint8_t* d = dst.Row(c.dstY + row) + 3 * c.dstX;
-    const uint8_t* s = src.Row(c.srcY + row) + 3 * c.srcX;
-    for (int32_t n = c.width; n > 0; n--, s += 3, d += 3) {
-      if (IsKey(s, b, g, r)) continue;
-      d[0] = s[0];
-      d[1] = s[1];
-      d[2] = s[2];
-    }
-  }
+  ForEachNonKeyPixel(c, dst, src, [](uint8_t* d, const uint8_t* s) {
+    d[0] = s[0];
+    d[1] = s[1];
+    d[2] = s[2];
+  });
 }
 
 void BlitKeyed(int32_t x, int32_t y, const TRect& srcRect, TBitmap& dst, const TKeyedSheet& src) {
@@ -190,15 +194,9 @@ void BlitKeyedBlend(int32_t x, int32_t y, const TRect& srcRect, TBitmap& dst, co
   if (!ClipRect(x, y, srcRect, dst, src, c)) return;
   if (level == 0) return;
   const TShares share = Shares(level);
-  const uint8_t* key = src.Row(0);
-  const uint8_t b = key[0], g = key[1], r = key[2];
-  for (int32_t row = 0; row < c.height; row++) {
-    uint8_t* d = dst.Row(c.dstY + row) + 3 * c.dstX;
-    const uint8_t* s = src.Row(c.srcY + row) + 3 * c.srcX;
-    for (int32_t n = c.width; n > 0; n--, s += 3, d += 3) {
-      if (!IsKey(s, b, g, r)) BlendPixel(d, s, share.src, share.keep);
-    }
-  }
+  ForEachNonKeyPixel(c, dst, src, [share](uint8_t* d, const uint8_t* s) {
+    BlendPixel(d, s, share.src, share.keep);
+  });
 }
 
 void BlitKeyedBlend(int32_t x, int32_t y, const TRect& srcRect, TBitmap& dst,
