@@ -12,7 +12,9 @@
 
 int main(int, char**) {
   EnsureUtf8Locale();
-  TSdlHost host(ProgramFolder());
+  // Pictures and sounds beside the program or installed under share/; the
+  // best score in the program's own save/ or the per-user data folder.
+  TSdlHost host(ChooseGameFolders(ProgramFolder()));
   TMainForm form(host);
   // Once, before any window exists.
   form.SeedRandom(UtcTimeOfDayMs());
