@@ -9,6 +9,7 @@
 #include "app/main.h"
 #include "platform/program_env.h"
 #include "platform/sdl_host.h"
+#include "platform/window_icon.h"
 
 int main(int, char**) {
   EnsureUtf8Locale();
@@ -20,6 +21,7 @@ int main(int, char**) {
   form.SeedRandom(UtcTimeOfDayMs());
 
   if (!host.CreateWindow()) return 1;
+  SetGameWindowIcon(host.Window());
   host.AttachForm(&form);
   try {
     form.FormCreate();
