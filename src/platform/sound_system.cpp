@@ -13,7 +13,8 @@ struct TSoundSystem::TImpl {
 };
 
 TSoundSystem::TSoundSystem(const std::string& dataDir, std::string programDir)
-    : impl_(new TImpl(dataDir)), programDir_(std::move(programDir)) {}
+    : impl_(new TImpl(dataDir)),
+      programDir_(programDir.empty() ? dataDir : std::move(programDir)) {}
 
 TSoundSystem::~TSoundSystem() {
   Shutdown();

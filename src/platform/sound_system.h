@@ -12,9 +12,9 @@
 class TSoundSystem {
  public:
   // dataDir: the folder holding system/; programDir: the program's own
-  // folder, where the Vorbis library is looked for first. Both end in '/'.
-  // Creates nothing yet.
-  TSoundSystem(const std::string& dataDir, std::string programDir);
+  // folder, where the Vorbis library is looked for first (dataDir when
+  // empty). Both end in '/'. Creates nothing yet.
+  explicit TSoundSystem(const std::string& dataDir, std::string programDir = "");
   ~TSoundSystem();  // runs Shutdown() if it has not run
   TSoundSystem(const TSoundSystem&) = delete;
   TSoundSystem& operator=(const TSoundSystem&) = delete;
