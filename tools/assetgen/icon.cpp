@@ -17,6 +17,15 @@ constexpr int kCell = 16;
 // where it fits, 'B' a block, 'G' a clearing block.
 constexpr const char* kCells[4] = {".MM.", "..M.", "B.BB", "GGGG"};
 
+// Calls f(k, overlap) for the art pixels k under output pixel i along one
+// axis, where one output pixel spans s art pixels.
+template <class F>
+void ForCovered(int i, double s, int from, F f) {
+  const double lo = i * s, hi = (i + 1) * s;
+  for (int k = static_cast<int>(lo); k < from && k < hi; k++)
+    f(k, std::min(k + 1.0, hi) - std::max(static_cast<double>(k), lo));
+}
+
 bool WritePng(const std::string& path, const Canvas& canvas, std::string* error) {
   std::vector<uint8_t> bytes = RgbaBytes(canvas);
   png_image image{};
@@ -83,10 +92,9 @@ Canvas IconAtSize(const Canvas& art, int size) {
   Canvas out(size, size);
   const int from = art.Width();
   if (size >= from) {
-    const int k = size / from;
+    // Nearest pixel: whole blocks when size is a multiple of the art's.
     for (int y = 0; y < size; y++)
-      for (int x = 0; x < size; x++)
-        out.At(x, y) = art.At(std::min(x / k, from - 1), std::min(y / k, from - 1));
+      for (int x = 0; x < size; x++) out.At(x, y) = art.At(x * from / size, y * from / size);
     return out;
   }
   // Each output pixel covers [x * s, (x + 1) * s) of the art in both axes.
@@ -94,23 +102,17 @@ Canvas IconAtSize(const Canvas& art, int size) {
   for (int y = 0; y < size; y++)
     for (int x = 0; x < size; x++) {
       double r = 0, g = 0, b = 0, a = 0, area = 0;
-      for (int sy = static_cast<int>(y * s);
-           sy < std::min(from, static_cast<int>(std::ceil((y + 1) * s))); sy++) {
-        const double wy =
-            std::min(sy + 1.0, (y + 1) * s) - std::max(static_cast<double>(sy), y * s);
-        for (int sx = static_cast<int>(x * s);
-             sx < std::min(from, static_cast<int>(std::ceil((x + 1) * s))); sx++) {
-          const double wx =
-              std::min(sx + 1.0, (x + 1) * s) - std::max(static_cast<double>(sx), x * s);
-          const double w = wx * wy;
+      ForCovered(y, s, from, [&](int sy, double wy) {
+        ForCovered(x, s, from, [&](int sx, double wx) {
           const Rgba& p = art.At(sx, sy);
+          const double w = wx * wy;
           r += p.r * p.a * w;
           g += p.g * p.a * w;
           b += p.b * p.a * w;
           a += p.a * w;
           area += w;
-        }
-      }
+        });
+      });
       Rgba& q = out.At(x, y);
       q.a = static_cast<float>(a / area);
       if (a > 0) {

@@ -17,7 +17,7 @@ inline constexpr int kWindowIconSize = 64;
 // the game draws them, with a transparent outside.
 Canvas DrawIconArt();
 
-// The art at size x size: larger sizes repeat each pixel (the cell art stays
+// The square art at size x size: larger sizes repeat each pixel (the cell art stays
 // crisp), smaller ones average the pixels each covers, weighted by opacity.
 Canvas IconAtSize(const Canvas& art, int size);
 
