@@ -14,6 +14,7 @@
 
 #include "platform/program_env.h"
 #include "platform/sdl_host.h"
+#include "platform/sound_system.h"
 #include "score/score_signature.h"
 
 namespace {
@@ -119,6 +120,28 @@ TEST_F(SaveFolderHost, PortableSaveFolderIsMadeWhenMissing) {
   TSdlHost host(Folders(own, 0777));
   host.SaveBestScore(77);
   EXPECT_EQ(ReadAll(own + "score.dat"), "77\r\n");
+}
+
+}  // namespace
+
+namespace {
+
+// Installed, the program's folder (bin/) and the data folder differ: the
+// Vorbis library is looked for beside the program, then in the system's
+// folders, never in the data folder.
+TEST(InstalledSound, VorbisLibraryIsLookedForBesideTheProgramThenTheSystem) {
+  const fs::path root = fs::temp_directory_path() / ("zazo_sound_" + std::to_string(::getpid()));
+  fs::create_directories(root / "bin");
+  fs::create_directories(root / "share/zazo-puzzle/system");
+  const std::string bin = fs::canonical(root / "bin").string() + "/";
+  {
+    TSoundSystem sound(root.string() + "/share/zazo-puzzle/", bin);
+    std::string tried;
+    EXPECT_TRUE(sound.LoadVorbisLibrary(&tried));  // the system's copy
+    EXPECT_EQ(tried, bin + "libvorbisfile.so.3");
+    sound.Shutdown();
+  }
+  fs::remove_all(root);
 }
 
 }  // namespace

@@ -42,6 +42,13 @@ inst_launch() {
   E2E_PID=$!
 }
 
+# inst_quit WID: Esc ends the program with status 0.
+inst_quit() {
+  xdotool key --window "$1" Escape
+  e2e_wait_exit 5
+  [ "$E2E_RC" -eq 0 ] || e2e_fail "exit status $E2E_RC"
+}
+
 # inst_listing TREE: every path under TREE with its size and time, so that
 # any file written, changed or added there shows.
 inst_listing() {
@@ -97,9 +104,7 @@ inst_play_and_save() {
   xdotool key --window "$wid" 8
   sleep 0.5
   e2e_window "警告" 0 > /dev/null && e2e_fail "a warning box appeared"
-  xdotool key --window "$wid" Escape
-  e2e_wait_exit 5
-  [ "$E2E_RC" -eq 0 ] || e2e_fail "exit status $E2E_RC"
+  inst_quit "$wid"
 
   local saved="$home/.local/share/zazo-puzzle/score.dat"
   [ -f "$saved" ] || e2e_fail "no $saved ($(find "$home" | tr '\n' ' '))"
@@ -127,8 +132,6 @@ inst_play_and_save() {
   [ "$differ" -lt 400 ] || e2e_fail "the title does not show the best score $score ($differ pixels differ)"
   differ=$(e2e_diff "$E2E_TMP/first.png" "$E2E_TMP/expected_765.png")
   [ "$differ" -lt 400 ] || e2e_fail "the first title did not show 765 ($differ pixels differ)"
-  xdotool key --window "$wid" Escape
-  e2e_wait_exit 5
-  [ "$E2E_RC" -eq 0 ] || e2e_fail "exit status $E2E_RC at the second start"
+  inst_quit "$wid"
   [ "$score" = "$(tr -d '\r\n' < "$saved")" ] || e2e_fail "the second run changed the best score"
 }
