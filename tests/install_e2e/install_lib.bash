@@ -32,12 +32,16 @@ inst_home() {
 # DIR as USER with a clean environment and that home folder.
 inst_launch() {
   local user=$1 home=$2 program=$3 dir=$4
-  local -a drop=()
+  local -a drop=() keep=()
+  # The sanitizer build's settings pass through the clean environment.
+  for name in ASAN_OPTIONS LSAN_OPTIONS UBSAN_OPTIONS; do
+    [ -n "${!name:-}" ] && keep+=("$name=${!name}")
+  done
   if [ "$user" != root ]; then
     drop=(setpriv --reuid="$(id -u "$user")" --regid="$(id -g "$user")" --clear-groups)
   fi
   (cd "$dir" && exec env -i PATH=/usr/bin:/bin HOME="$home" DISPLAY="$DISPLAY" \
-    XAUTHORITY="$home/.Xauthority" SDL_AUDIODRIVER=dummy "${drop[@]}" "$program") \
+    XAUTHORITY="$home/.Xauthority" SDL_AUDIODRIVER=dummy "${keep[@]}" "${drop[@]}" "$program") \
     > "$E2E_LOG" 2>&1 &
   E2E_PID=$!
 }
