@@ -1,6 +1,7 @@
 #include "platform/sdl_host.h"
 
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 
 #include "app/main.h"
@@ -33,9 +34,13 @@ void MessageBox(SDL_Window* parent, Uint32 kind, const char* title, const char* 
 // ---------------------------------------------------------------------------
 
 TSdlHost::TSdlHost(std::string exeDir)
-    : exeDir_(std::move(exeDir)),
-      scorePath_(exeDir_ + "save/score.dat"),
-      sound_(exeDir_),
+    : TSdlHost(TGameFolders{exeDir, exeDir, exeDir + "save/", true, 0}) {}
+
+TSdlHost::TSdlHost(const TGameFolders& folders)
+    : folders_(folders),
+      scorePath_(folders.saveDir + "score.dat"),
+      pagePath_(folders.saveDir + "scorereg.html"),
+      sound_(folders.dataDir, folders.programDir),
       dxDraw_(displayPlatform_) {
   // The time zone is read now, not at the first game over inside a frame.
   tzset();
@@ -172,12 +177,25 @@ int32_t TSdlHost::LoadBestScore() {
   return LoadBestScoreFile(scorePath_);
 }
 
+bool TSdlHost::ReadySaveFolder(std::string* error) {
+  if (folders_.createMode == 0 || MakeFolderPath(folders_.saveDir, folders_.createMode))
+    return true;
+  *error = "cannot create the folder " + folders_.saveDir + ": " + std::strerror(errno);
+  return false;
+}
+
 void TSdlHost::SaveBestScore(int32_t value) {
   // Also called inside frames (game over): the path is made once, up front.
   std::string error;
-  if (!SaveBestScoreFile(scorePath_, value, &error)) {
+  if (!ReadySaveFolder(&error) || !SaveBestScoreFile(scorePath_, value, &error)) {
     std::fprintf(stderr, "Zazo Puzzle: the best score %d could not be saved: %s\n",
                  static_cast<int>(value), error.c_str());
+    // The player hears of it once a run; the game goes on.
+    if (!saveWarned_) {
+      saveWarned_ = true;
+      const std::string text = "エラー : " + scorePath_ + " にベストスコアを保存できません.";
+      ShowWarning(text.c_str());
+    }
   }
 }
 
@@ -199,8 +217,9 @@ bool TSdlHost::LoadEffect(const char* relPath, int n) {
 
 bool TSdlHost::LoadPicture(const char* relPath, TBitmap& into) {
   std::string error;
-  if (LoadPictureFile((exeDir_ + relPath).c_str(), into, &error)) return true;
-  std::fprintf(stderr, "Zazo Puzzle: picture %s%s: %s\n", exeDir_.c_str(), relPath, error.c_str());
+  if (LoadPictureFile((folders_.dataDir + relPath).c_str(), into, &error)) return true;
+  std::fprintf(stderr, "Zazo Puzzle: picture %s%s: %s\n", folders_.dataDir.c_str(), relPath,
+               error.c_str());
   return false;
 }
 
@@ -264,9 +283,10 @@ void TSdlHost::RegScoreBtnClick() {
   if (dxDraw_.doFullScreen) ToggleFullScreen();
   const std::string page =
       BuildRegistrationPage(widgets_.text[kWidgetScoreEdit], widgets_.text[kWidgetScoreMd5]);
-  const std::string path = exeDir_ + "save/scorereg.html";
+  const std::string& path = pagePath_;
   std::string error;
-  if (WriteFileAtomically(path.c_str(), page.data(), page.size(), &error)) {
+  if (ReadySaveFolder(&error) &&
+      WriteFileAtomically(path.c_str(), page.data(), page.size(), &error)) {
     // Whether a browser opens is not our concern; the game never waits for
     // it (the finished opener is collected later, between frames).
     if (!opener_.Open(pageOpener.c_str(), path.c_str()))

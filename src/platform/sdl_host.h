@@ -12,6 +12,7 @@
 #include "platform/display_switch.h"
 #include "platform/page_opener.h"
 #include "platform/present_layout.h"
+#include "platform/program_env.h"
 #include "platform/score_widget_state.h"
 #include "platform/score_widgets_view.h"
 #include "platform/sdl_display_platform.h"
@@ -21,7 +22,11 @@ class TMainForm;
 
 class TSdlHost : public TGameHost {
  public:
-  // exeDir: the program's folder, ending in '/'.
+  // The folders the game reads (pictures, sounds) and writes (best score,
+  // registration page); see ChooseGameFolders.
+  explicit TSdlHost(const TGameFolders& folders);
+  // exeDir: the program's folder, ending in '/', with graph/, system/ and a
+  // save/ the game does not create.
   explicit TSdlHost(std::string exeDir);
   ~TSdlHost() override;
   TSdlHost(const TSdlHost&) = delete;
@@ -53,7 +58,7 @@ class TSdlHost : public TGameHost {
   // Stops every sound channel, waits, and frees the sound and music objects.
   void ShutdownSound() { sound_.Shutdown(); }
 
-  const std::string& ExeDir() const { return exeDir_; }
+  const std::string& ExeDir() const { return folders_.programDir; }
   TDXDraw& DxDraw() { return dxDraw_; }
   TScoreWidgetState& Widgets() { return widgets_; }
   SDL_Window* Window() const { return window_; }
@@ -95,8 +100,14 @@ class TSdlHost : public TGameHost {
   void OnMouseMove(const SDL_MouseMotionEvent& motion);
   void CopySelection();
 
-  std::string exeDir_;
-  std::string scorePath_;  // exeDir + "save/score.dat"
+  // The save folder, made in time for the first save when the game creates
+  // it; false with *error set when it cannot be made.
+  bool ReadySaveFolder(std::string* error);
+
+  TGameFolders folders_;
+  std::string scorePath_;    // saveDir + "score.dat"
+  std::string pagePath_;     // saveDir + "scorereg.html"
+  bool saveWarned_ = false;  // the failed save has been told (once a run)
   TSoundSystem sound_;
   SDL_Window* window_ = nullptr;
   SDL_Renderer* renderer_ = nullptr;

@@ -11,8 +11,10 @@
 
 class TSoundSystem {
  public:
-  // exeDir: the program's folder, ending in '/'. Creates nothing yet.
-  explicit TSoundSystem(std::string exeDir);
+  // dataDir: the folder holding system/; programDir: the program's own
+  // folder, where the Vorbis library is looked for first (dataDir when
+  // empty). Both end in '/'. Creates nothing yet.
+  explicit TSoundSystem(const std::string& dataDir, std::string programDir = "");
   ~TSoundSystem();  // runs Shutdown() if it has not run
   TSoundSystem(const TSoundSystem&) = delete;
   TSoundSystem& operator=(const TSoundSystem&) = delete;
@@ -44,5 +46,5 @@ class TSoundSystem {
  private:
   struct TImpl;
   TImpl* impl_ = nullptr;
-  std::string exeDir_;
+  std::string programDir_;
 };

@@ -9,15 +9,19 @@
 #include "app/main.h"
 #include "platform/program_env.h"
 #include "platform/sdl_host.h"
+#include "platform/window_icon.h"
 
 int main(int, char**) {
   EnsureUtf8Locale();
-  TSdlHost host(ProgramFolder());
+  // Pictures and sounds beside the program or installed under share/; the
+  // best score in the program's own save/ or the per-user data folder.
+  TSdlHost host(ChooseGameFolders(ProgramFolder()));
   TMainForm form(host);
   // Once, before any window exists.
   form.SeedRandom(UtcTimeOfDayMs());
 
   if (!host.CreateWindow()) return 1;
+  SetGameWindowIcon(host.Window());
   host.AttachForm(&form);
   try {
     form.FormCreate();
