@@ -62,6 +62,10 @@ void TSdlSoundDevice::CheckAlive() {
   Close();
 }
 
+void TSdlSoundDevice::SetPaused(bool paused) {
+  if (device_ != 0) SDL_PauseAudioDevice(device_, paused ? 1 : 0);
+}
+
 void SDLCALL TSdlSoundDevice::Callback(void* userdata, Uint8* stream, int len) {
   static_cast<TAudioEngine*>(userdata)->Mix(reinterpret_cast<int16_t*>(stream), len / 4);
 }
@@ -118,8 +122,8 @@ bool DecodeWave(const uint8_t* file, size_t size, TSoundData& out) {
     return false;
   }
   SDL_AudioCVT cvt;
-  const int built = SDL_BuildAudioCVT(&cvt, wavFormat.format, wavFormat.channels, wavFormat.freq, AUDIO_S16SYS,
-                                      kChannels, kRate);
+  const int built = SDL_BuildAudioCVT(&cvt, wavFormat.format, wavFormat.channels, wavFormat.freq,
+                                      AUDIO_S16SYS, kChannels, kRate);
   if (built < 0) {
     SDL_FreeWAV(data);
     return false;
