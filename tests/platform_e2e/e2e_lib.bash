@@ -5,7 +5,8 @@
 # Sourced by tests/platform_e2e/*.sh, which ctest runs as
 #   bash script BUILD_DIR SOURCE_DIR
 # Each script re-runs itself inside xvfb-run. It is skipped (exit 0, a line
-# starting "skipped:") only when Xvfb itself is not installed.
+# starting "skipped:") only when Xvfb itself is not installed. E2E_SCREEN
+# (default 1024x768x24) sets the virtual screen.
 
 E2E_BUILD=$(cd "$1" && pwd)
 E2E_SOURCE=$(cd "$2" && pwd)
@@ -16,7 +17,7 @@ if [ -z "${ZAZO_E2E_DISPLAY_UP:-}" ]; then
     exit 0
   fi
   export ZAZO_E2E_DISPLAY_UP=1
-  exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$@"
+  exec xvfb-run -a -s "-screen 0 ${E2E_SCREEN:-1024x768x24}" bash "$0" "$@"
 fi
 
 set -u
