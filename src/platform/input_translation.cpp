@@ -1,13 +1,12 @@
 #include "platform/input_translation.h"
 
+#include "app/main.h"
+
 namespace {
 
-// Scenes and keys of the game, as its key handler knows them.
-constexpr int32_t kTitle = 100;
-constexpr int32_t kPlay = 200;
-constexpr int32_t kPlace = 210;
-constexpr int32_t kInvert = 220;
-constexpr int32_t kGameOver = 300;
+constexpr int32_t kTitle = kSceneTitle;
+constexpr int32_t kGameOver = kSceneGameOver;
+// Keys of the game, as its key handler knows them.
 constexpr uint16_t kVkReturn = 13;
 constexpr uint16_t kVkPause = 19;
 constexpr uint16_t kVkUp = 38;
@@ -34,7 +33,7 @@ constexpr TSideKeys kSideKeys[2] = {
 };
 
 bool InPlay(int32_t scene) {
-  return scene == kPlay || scene == kPlace || scene == kInvert;
+  return scene == kScenePlay || scene == kScenePlace || scene == kSceneInvert;
 }
 
 TGameInput Key(uint16_t vk) {

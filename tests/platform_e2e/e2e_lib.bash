@@ -69,6 +69,21 @@ e2e_fail() {
   exit 1
 }
 
+# e2e_start_wm: starts openbox on the virtual display, waits until it
+# manages windows, and stops it when the script ends.
+e2e_start_wm() {
+  command -v openbox > /dev/null || e2e_fail "openbox is missing (scripts/install-deps.sh installs it)"
+  command -v xprop > /dev/null || e2e_fail "xprop is missing (scripts/install-deps.sh installs it)"
+  openbox > "$E2E_TMP/openbox.log" 2>&1 &
+  E2E_WM=$!
+  trap 'kill "$E2E_WM" 2> /dev/null; wait "$E2E_WM" 2> /dev/null; e2e_cleanup' EXIT
+  local i
+  for ((i = 0; i < 50; i++)); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2> /dev/null | grep -q "window id" && break
+    sleep 0.1
+  done
+}
+
 # The program and its folders, copied so that the build's own save/ is never
 # touched. save/ starts empty.
 e2e_prepare() {

@@ -7,20 +7,7 @@
 E2E_SCREEN=1280x800x24
 source "$(dirname "$0")/e2e_lib.bash"
 
-command -v openbox > /dev/null || e2e_fail "openbox is missing (scripts/install-deps.sh installs it)"
-command -v xprop > /dev/null || e2e_fail "xprop is missing (scripts/install-deps.sh installs it)"
-openbox > "$E2E_TMP/openbox.log" 2>&1 &
-wm=$!
-stop_wm() {
-  kill "$wm" 2> /dev/null
-  wait "$wm" 2> /dev/null
-  e2e_cleanup
-}
-trap stop_wm EXIT
-for ((i = 0; i < 50; i++)); do
-  xprop -root _NET_SUPPORTING_WM_CHECK 2> /dev/null | grep -q "window id" && break
-  sleep 0.1
-done
+e2e_start_wm
 
 e2e_prepare
 e2e_launch "$E2E_GAME"
