@@ -88,6 +88,10 @@ void TSdlHost::HandleEvent(const SDL_Event& event) {
     case SDL_CONTROLLERDEVICEADDED:
       OnPadAdded(event.cdevice.which);
       break;
+    case SDL_JOYDEVICEADDED:
+      // Also a joystick that became a pad by a mapping read since.
+      OnPadAdded(event.jdevice.which);
+      break;
     case SDL_CONTROLLERDEVICEREMOVED:
       OnPadRemoved(event.cdevice.which);
       break;

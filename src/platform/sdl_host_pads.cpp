@@ -72,7 +72,9 @@ void TSdlHost::OpenGamepads() {
   }
   padsUp_ = true;
   LoadPadMappings();
-  // Pads already plugged in arrive as "added" events like new ones.
+  // Pads already plugged in: SDL announced them before our mappings were
+  // read, so a pad only our files know would be missed without this look.
+  for (int i = 0; i < SDL_NumJoysticks(); i++) OnPadAdded(i);
 }
 
 void TSdlHost::LoadPadMappings() {

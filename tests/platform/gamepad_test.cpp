@@ -21,11 +21,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Buttons 0..14 and axes 0..5 of the virtual pad, in SDL's own order.
+// Buttons 0..14 and axes 0..5 of the virtual pad, in SDL's own order; a
+// mapping file only takes lines that name their platform.
 constexpr const char* kMapping =
     ",Zazo Test Pad,a:b0,b:b1,x:b2,y:b3,back:b4,guide:b5,start:b6,leftstick:b7,"
     "rightstick:b8,leftshoulder:b9,rightshoulder:b10,dpup:b11,dpdown:b12,dpleft:b13,"
-    "dpright:b14,leftx:a0,lefty:a1,rightx:a2,righty:a3,lefttrigger:a4,righttrigger:a5,";
+    "dpright:b14,leftx:a0,lefty:a1,rightx:a2,righty:a3,lefttrigger:a4,righttrigger:a5,"
+    "platform:Linux,";
 
 class Gamepad : public ::testing::Test {
  protected:
@@ -55,12 +57,13 @@ class Gamepad : public ::testing::Test {
     fs::remove_all(dir);
   }
 
-  // Plugs in virtual pad `i` and returns its mapping line.
+  // Plugs in virtual pad `i`, a plain joystick that only the mapping line
+  // returned makes a game controller, and returns that line.
   std::string Plug(int i) {
     SDL_VirtualJoystickDesc desc;
     SDL_zero(desc);
     desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
-    desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
+    desc.type = SDL_JOYSTICK_TYPE_UNKNOWN;
     desc.naxes = 6;
     desc.nbuttons = 15;
     desc.vendor_id = 0x7a7a;
@@ -205,13 +208,21 @@ TEST_F(Gamepad, FromTheMappingFileTitleByPointerPlayRepeatPauseAndUnplug) {
 }
 
 TEST_F(Gamepad, AddedWhileRunningTwoPadsInVersusAndGameOverButtons) {
-  StartHost();
-  EXPECT_EQ(host->PadCount(), 0);
-  // Plugged in while running, a mapping given afterwards: the pads appear.
+  // The two pads' mappings are known (read from the mapping database), the
+  // pads are not plugged in yet.
   const std::string first = Plug(0);
   const std::string second = Plug(1);
+  Unplug(0);
+  Unplug(1);
   ASSERT_GE(SDL_GameControllerAddMapping(first.c_str()), 0) << SDL_GetError();
   ASSERT_GE(SDL_GameControllerAddMapping(second.c_str()), 0) << SDL_GetError();
+  StartHost();
+  EXPECT_EQ(host->PadCount(), 0);
+  // Plugged in while running: they appear, the first plugged playing side 1.
+  Plug(0);
+  host->DrainEvents();
+  EXPECT_EQ(host->PadCount(), 1);
+  Plug(1);
   host->DrainEvents();
   ASSERT_EQ(host->PadCount(), 2);
 
@@ -251,7 +262,21 @@ TEST_F(Gamepad, AddedWhileRunningTwoPadsInVersusAndGameOverButtons) {
 }
 
 TEST_F(Gamepad, KeyboardTitleArrowsReturnKeypadDigitsPauseAndVolume) {
+  // A mapping in the player's config folder counts like one beside the
+  // program.
+  fs::create_directories(dir / "config" / "zazo-puzzle");
+  std::ofstream(dir / "config" / "zazo-puzzle" / "gamecontrollerdb.txt") << Plug(0) << "\n";
+  const char* xdg = SDL_getenv("XDG_CONFIG_HOME");
+  const std::string saved = xdg ? xdg : "";
+  SDL_setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
   StartHost();
+  if (xdg) {
+    SDL_setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
+  } else {
+    unsetenv("XDG_CONFIG_HOME");
+  }
+  EXPECT_EQ(host->PadCount(), 1);
+
   auto key = [&](SDL_Scancode sc, SDL_Keycode sym, uint16_t mod = KMOD_NONE) {
     SDL_Event e{};
     e.type = SDL_KEYDOWN;
