@@ -269,8 +269,8 @@ void TSdlHost::TogglePause() {
   repaint_ = true;
 }
 
-void TSdlHost::PlayEffect(int n, int32_t level) {
-  sound_.PlayEffect(n, level);
+void TSdlHost::PlayEffect(int, int channel) {
+  sound_.PlayEffectChannel(channel);
 }
 
 void TSdlHost::PlayEffectChannel9() {
