@@ -160,6 +160,17 @@ e2e_pixel() {
   "$CONVERT" "$1" -crop "1x1+$2+$3" +repage -depth 8 -format "%[fx:round(255*r)],%[fx:round(255*g)],%[fx:round(255*b)]" info:
 }
 
+# e2e_title_shown GEOMETRY: the number of pixels of the screen's part
+# GEOMETRY (WxH+X+Y, the game picture), scaled back to 640 x 480, that
+# differ from the title picture.
+e2e_title_shown() {
+  e2e_shot "$E2E_TMP/shown.png" 0 0 "$(xwininfo -root | awk '/Width:/ {print $2}')" \
+    "$(xwininfo -root | awk '/Height:/ {print $2}')"
+  "$CONVERT" "$E2E_TMP/shown.png" -crop "$1" +repage -filter box -resize 640x480! "$E2E_TMP/shown_small.png"
+  e2e_crop "$E2E_GAME/graph/title.bmp" "$E2E_TMP/title_sheet.png" 640x480+0+0
+  e2e_diff "$E2E_TMP/shown_small.png" "$E2E_TMP/title_sheet.png"
+}
+
 # e2e_crop IN OUT GEOMETRY
 e2e_crop() {
   "$CONVERT" "$1" -crop "$3" +repage "$2"
