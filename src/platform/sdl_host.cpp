@@ -81,6 +81,8 @@ bool TSdlHost::CreateWindow() {
   // Keys are keys: no input method composing text over the game.
   SDL_StopTextInput();
   widgetView_.Create(renderer_, widgets_);
+  overlayView_.Create(renderer_);
+  OpenGamepads();
   displayPlatform_.window = window_;
   dxDraw_.InitializeDisplay();  // windowed: never refused
   // Black until the first frame.
@@ -103,6 +105,16 @@ void TSdlHost::HideWindow() {
 
 void TSdlHost::DestroyWindow() {
   widgetView_.Destroy();
+  overlayView_.Destroy();
+  for (SDL_GameController*& pad : pads_) {
+    if (pad) SDL_GameControllerClose(pad);
+    pad = nullptr;
+  }
+  if (padsUp_) SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
+  padsUp_ = false;
+  if (sharpTexture_) SDL_DestroyTexture(sharpTexture_);
+  sharpTexture_ = nullptr;
+  sharpStep_ = 0;
   if (frameTexture_) SDL_DestroyTexture(frameTexture_);
   if (renderer_) SDL_DestroyRenderer(renderer_);
   if (window_) SDL_DestroyWindow(window_);
@@ -126,11 +138,47 @@ void TSdlHost::Render() {
   const TFrameRect frame = FitFrame(outW, outH);
   SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
   SDL_RenderClear(renderer_);
-  const SDL_Rect dst{frame.x, frame.y, frame.w, frame.h};
-  if (lastFrame_) SDL_RenderCopy(renderer_, frameTexture_, nullptr, &dst);
-  widgetView_.Draw(renderer_, widgets_, frame, SDL_GetTicks());
+  const uint32_t now = SDL_GetTicks();
+  if (pauseClock_.Paused()) {
+    overlayView_.DrawPause(renderer_, frame);
+  } else {
+    if (lastFrame_) CopyFrame(frame);
+    widgetView_.Draw(renderer_, widgets_, frame, now);
+  }
+  overlayShown_ = volume_.Shown(now);
+  if (overlayShown_ != 0) {
+    overlayView_.DrawVolume(renderer_, frame, overlayShown_,
+                            overlayShown_ == 1 ? volume_.MusicPercent() : volume_.EffectsPercent());
+  }
   SDL_RenderPresent(renderer_);
   repaint_ = false;
+}
+
+void TSdlHost::CopyFrame(const TFrameRect& frame) {
+  const SDL_Rect dst{frame.x, frame.y, frame.w, frame.h};
+  const int32_t step = SharpStep(frame);
+  if (step != sharpStep_) {
+    // Made once per output size (entering full screen), never per frame.
+    if (sharpTexture_) SDL_DestroyTexture(sharpTexture_);
+    sharpTexture_ = nullptr;
+    sharpStep_ = step;
+    if (step > 0) {
+      sharpTexture_ =
+          SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET,
+                            kFrameWidth * step, kFrameHeight * step);
+      if (sharpTexture_) SDL_SetTextureScaleMode(sharpTexture_, SDL_ScaleModeLinear);
+    }
+  }
+  SDL_SetTextureScaleMode(frameTexture_, SDL_ScaleModeNearest);
+  if (step == 0 || !sharpTexture_ || SDL_SetRenderTarget(renderer_, sharpTexture_) != 0) {
+    SDL_RenderCopy(renderer_, frameTexture_, nullptr, &dst);
+    return;
+  }
+  // Pixel for pixel up to the next whole step, then smoothly down: crisp
+  // pixels without uneven rows and columns.
+  SDL_RenderCopy(renderer_, frameTexture_, nullptr, nullptr);
+  SDL_SetRenderTarget(renderer_, nullptr);
+  SDL_RenderCopy(renderer_, sharpTexture_, nullptr, &dst);
 }
 
 void TSdlHost::PresentFrame(const TBitmap& screen) {
@@ -224,7 +272,20 @@ bool TSdlHost::LoadPicture(const char* relPath, TBitmap& into) {
 }
 
 uint32_t TSdlHost::Clock() {
-  return SDL_GetTicks();
+  return pauseClock_.GameTime(SDL_GetTicks());
+}
+
+void TSdlHost::TogglePause() {
+  const uint32_t now = SDL_GetTicks();
+  if (pauseClock_.Paused()) {
+    pauseClock_.Resume(now);
+  } else if (form_ && PauseAllowed(form_->scene)) {
+    pauseClock_.Pause(now);
+  } else {
+    return;
+  }
+  sound_.SetPaused(pauseClock_.Paused());
+  repaint_ = true;
 }
 
 void TSdlHost::PlayEffect(int, int channel) {

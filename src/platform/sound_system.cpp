@@ -58,6 +58,14 @@ bool TSoundSystem::ChangeMusic(int fadeOutSeconds, int fadeInSeconds, const char
   return impl_->engine.ChangeMusic(fadeOutSeconds, fadeInSeconds, relPath, musicOnSlotB);
 }
 
+void TSoundSystem::SetVolumes(int32_t musicPercent, int32_t effectsPercent) {
+  impl_->engine.Mixer().SetOutputGains(musicPercent, effectsPercent);
+}
+
+void TSoundSystem::SetPaused(bool paused) {
+  impl_->device.SetPaused(paused);
+}
+
 void TSoundSystem::Shutdown() {
   if (impl_->engine.ShutDown()) return;
   // Channels stopped, one second for them to fall silent, then the stream,

@@ -39,6 +39,11 @@ class TSoundSystem {
   void ResetMusic();
   bool ChangeMusic(int fadeOutSeconds, int fadeInSeconds, const char* relPath, bool musicOnSlotB);
 
+  // The listener's volumes, 0..100 %, applied to the mixed output.
+  void SetVolumes(int32_t musicPercent, int32_t effectsPercent);
+  // Holds every sound where it is (the game's pause) or lets it go on.
+  void SetPaused(bool paused);
+
   // Stops every channel, waits 1,000 ms, releases the stream (joining its
   // refill thread), the decoders, the player, the effects and the binding.
   void Shutdown();

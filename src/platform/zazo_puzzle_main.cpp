@@ -38,8 +38,9 @@ int main(int, char**) {
     host.DrainEvents();
     if (host.QuitRequested()) break;
     host.RepaintIfNeeded();
-    // Idle: sleep 1 ms, then at most one frame.
+    // Idle: sleep 1 ms, then at most one frame (none while paused).
     SDL_Delay(1);
+    if (host.Paused()) continue;
     try {
       form.IdleFrame(host.Clock());
     } catch (const std::exception& e) {
@@ -50,8 +51,9 @@ int main(int, char**) {
     }
   }
 
+  form.FormDestroy();  // saves the best score, first of all
+  // Gone from the screen at once; the sound's one-second wait follows unseen.
   host.HideWindow();
-  form.FormDestroy();  // saves the best score
   host.ShutdownSound();
   host.DestroyWindow();
   SDL_Quit();
