@@ -17,7 +17,10 @@ if [ -z "${ZAZO_E2E_DISPLAY_UP:-}" ]; then
     exit 0
   fi
   export ZAZO_E2E_DISPLAY_UP=1
-  exec xvfb-run -a -s "-screen 0 ${E2E_SCREEN:-1024x768x24}" bash "$0" "$@"
+  # xvfb-run -a takes the first display number without a lock file, so two
+  # checks started together by ctest -j can pick the same one: start each
+  # search at a number of its own.
+  exec xvfb-run -a -n $((100 + $$ % 5000)) -s "-screen 0 ${E2E_SCREEN:-1024x768x24}" bash "$0" "$@"
 fi
 
 set -u
