@@ -9,15 +9,19 @@
 #include "app/main.h"
 #include "platform/program_env.h"
 #include "platform/sdl_host.h"
+#include "platform/window_icon.h"
 
 int main(int, char**) {
   EnsureUtf8Locale();
-  TSdlHost host(ProgramFolder());
+  // Pictures and sounds beside the program or installed under share/; the
+  // best score in the program's own save/ or the per-user data folder.
+  TSdlHost host(ChooseGameFolders(ProgramFolder()));
   TMainForm form(host);
   // Once, before any window exists.
   form.SeedRandom(UtcTimeOfDayMs());
 
   if (!host.CreateWindow()) return 1;
+  SetGameWindowIcon(host.Window());
   host.AttachForm(&form);
   try {
     form.FormCreate();
@@ -34,8 +38,9 @@ int main(int, char**) {
     host.DrainEvents();
     if (host.QuitRequested()) break;
     host.RepaintIfNeeded();
-    // Idle: sleep 1 ms, then at most one frame.
+    // Idle: sleep 1 ms, then at most one frame (none while paused).
     SDL_Delay(1);
+    if (host.Paused()) continue;
     try {
       form.IdleFrame(host.Clock());
     } catch (const std::exception& e) {
@@ -46,8 +51,9 @@ int main(int, char**) {
     }
   }
 
+  form.FormDestroy();  // saves the best score, first of all
+  // Gone from the screen at once; the sound's one-second wait follows unseen.
   host.HideWindow();
-  form.FormDestroy();  // saves the best score
   host.ShutdownSound();
   host.DestroyWindow();
   SDL_Quit();
