@@ -350,7 +350,7 @@ void TSdlHost::RegScoreBtnClick() {
   std::string error;
   // The local board: a zazo-scores listening by the time the page forwards
   // there, with this game's replay to verify the score.
-  if (kRegistrationIsLocalBoard && !StartLocalBoard(exeDir_, LastReplayPath(), &error))
+  if (kRegistrationIsLocalBoard && !StartLocalBoard(ExeDir(), LastReplayPath(), &error))
     std::fprintf(stderr, "Zazo Puzzle: the local score board was not started: %s\n", error.c_str());
   const std::string page =
       BuildRegistrationPage(widgets_.text[kWidgetScoreEdit], widgets_.text[kWidgetScoreMd5]);

@@ -6,7 +6,7 @@
 
 #include "score/score_signature.h"  // kLocalBoardPort
 
-// $XDG_DATA_HOME/zazo-puzzle/scores.sqlite, or ~/.local/share/... when
-// XDG_DATA_HOME is unset or not absolute. Creates the folders. "" when there
-// is no home to put it in.
+// scores.sqlite in the per-user data folder ($XDG_DATA_HOME/zazo-puzzle/, or
+// ~/.local/share/zazo-puzzle/), creating the folder (mode 0700). "" when
+// there is no home to put it in or the folder cannot be made.
 std::string LocalBoardDatabasePath();

@@ -10,6 +10,7 @@
 #include <string>
 #include <thread>
 
+#include "platform/program_env.h"
 #include "server/http_front.h"
 #include "server/local_board.h"
 #include "server/replay_check.h"
@@ -39,25 +40,16 @@ const char kUsage[] =
     "  --replay FILE                  check and store this replay once listening; when the\n"
     "                                 port is taken, send it to the server there instead\n";
 
-std::string ProgramDir() {
-  char buf[PATH_MAX];
-  const ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
-  if (n <= 0) return "./";
-  const std::string path(buf, static_cast<size_t>(n));
-  const size_t slash = path.rfind('/');
-  return slash == std::string::npos ? "./" : path.substr(0, slash + 1);
-}
-
 bool IsDir(const std::string& p) {
   return access(p.c_str(), R_OK | X_OK) == 0;
 }
 
-// The program's folder when it holds graph/, else the installed data folder
-// beside bin/.
+// The program's folder when it holds graph/ (a build or a portable copy),
+// else the installed game's data folder beside bin/.
 std::string DefaultAssets() {
-  const std::string dir = ProgramDir();
-  if (IsDir(dir + "graph")) return dir;
-  if (IsDir(dir + "../share/zazo-puzzle/graph")) return dir + "../share/zazo-puzzle/";
+  const std::string dir = ProgramFolder();
+  const std::string installed = dir + InstalledDataFromProgram();
+  if (!IsDir(dir + "graph") && IsDir(installed + "graph")) return installed;
   return dir;
 }
 
