@@ -117,17 +117,23 @@ TWebReply TScoreService::EntryReply(const TStoredEntry& e, bool created, const s
   return r;
 }
 
-TWebReply TScoreService::Register(const TWebRequest& req) {
-  TScoreEntry entry;
-  std::string reason;
-  switch (CheckScoreEntry(Param(req, "score"), Param(req, "p"), now_(), &entry, &reason)) {
+int TScoreService::CheckRequestEntry(const TWebRequest& req, TScoreEntry* entry,
+                                     std::string* reason) {
+  switch (CheckScoreEntry(Param(req, "score"), Param(req, "p"), now_(), entry, reason)) {
     case TEntryCheck::kMalformed:
-      return Refuse(req, 400, reason);
+      return 400;
     case TEntryCheck::kForged:
-      return Refuse(req, 403, reason);
+      return 403;
     case TEntryCheck::kOk:
       break;
   }
+  return 0;
+}
+
+TWebReply TScoreService::Register(const TWebRequest& req) {
+  TScoreEntry entry;
+  std::string reason;
+  if (int status = CheckRequestEntry(req, &entry, &reason)) return Refuse(req, status, reason);
   TStoredEntry stored;
   bool created = false;
   store_.Register(entry, false, &stored, &created);
@@ -137,14 +143,7 @@ TWebReply TScoreService::Register(const TWebRequest& req) {
 TWebReply TScoreService::SetName(const TWebRequest& req) {
   TScoreEntry entry;
   std::string reason;
-  switch (CheckScoreEntry(Param(req, "score"), Param(req, "p"), now_(), &entry, &reason)) {
-    case TEntryCheck::kMalformed:
-      return Refuse(req, 400, reason);
-    case TEntryCheck::kForged:
-      return Refuse(req, 403, reason);
-    case TEntryCheck::kOk:
-      break;
-  }
+  if (int status = CheckRequestEntry(req, &entry, &reason)) return Refuse(req, status, reason);
   std::string name;
   if (!CheckPlayerName(Param(req, "name"), &name, &reason)) return Refuse(req, 400, reason);
   if (!store_.SetName(entry.text, name))

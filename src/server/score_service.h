@@ -52,6 +52,9 @@ class TScoreService {
   TWebReply Handle(const TWebRequest& req);
 
  private:
+  // The request's score text and signature checked: 0 with *entry filled,
+  // else the status to refuse with (400 malformed, 403 forged) and *reason.
+  int CheckRequestEntry(const TWebRequest& req, TScoreEntry* entry, std::string* reason);
   TWebReply Register(const TWebRequest& req);
   TWebReply SetName(const TWebRequest& req);
   TWebReply Replay(const TWebRequest& req);
