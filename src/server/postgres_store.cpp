@@ -14,6 +14,7 @@
 namespace {
 
 const char kSchema[] =
+    "SET client_min_messages = warning;"
     "SELECT pg_advisory_lock(7311022);"
     "CREATE TABLE IF NOT EXISTS scores ("
     " id BIGSERIAL PRIMARY KEY,"
