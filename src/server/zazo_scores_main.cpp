@@ -185,6 +185,13 @@ int main(int argc, char** argv) {
             " " + answer);
     return status == 200 ? 0 : 1;
   }
+  if (bindFailed) {
+    // The game starts the board at every registration: one already there
+    // is what it wanted. (The pid file is the running server's: left alone.)
+    if (localBoard)
+      LogLine("the local board already listens on port " + std::to_string(front.port));
+    return localBoard ? 0 : rc;
+  }
   if (!pidFile.empty()) unlink(pidFile.c_str());
   LogLine("stopped");
   return rc;
