@@ -396,6 +396,9 @@ void TSdlHost::ShowErrorBox(const char* text) {
 // ---------------------------------------------------------------------------
 
 int32_t TSdlHost::LoadBestScore() {
+  // What saves cut short by a crash left behind goes first.
+  RemoveLeftoverTemporaries(scorePath_.c_str());
+  RemoveLeftoverTemporaries((exeDir_ + "save/scorereg.html").c_str());
   return LoadBestScoreFile(scorePath_);
 }
 
@@ -426,7 +429,7 @@ bool TSdlHost::LoadEffect(const char* relPath, int n) {
 
 bool TSdlHost::LoadPicture(const char* relPath, TBitmap& into) {
   std::string error;
-  if (LoadPictureFile((exeDir_ + relPath).c_str(), into, &error)) return true;
+  if (LoadPictureFile((exeDir_ + relPath).c_str(), into, &error, &pictureBudget_)) return true;
   std::fprintf(stderr, "Zazo Puzzle: picture %s%s: %s\n", exeDir_.c_str(), relPath, error.c_str());
   return false;
 }

@@ -11,6 +11,7 @@
 
 #include "app/game_host.h"
 #include "platform/display_switch.h"
+#include "platform/picture_loader.h"
 #include "platform/present_layout.h"
 #include "platform/score_widget_state.h"
 #include "platform/score_widgets_view.h"
@@ -124,7 +125,8 @@ class TSdlHost : public TGameHost {
   void CopySelection();
 
   std::string exeDir_;
-  std::string scorePath_;  // exeDir + "save/score.dat"
+  std::string scorePath_;         // exeDir + "save/score.dat"
+  TPictureBudget pictureBudget_;  // shared by the nine sheets
   TSoundSystem sound_;
   SDL_Window* window_ = nullptr;
   SDL_Renderer* renderer_ = nullptr;

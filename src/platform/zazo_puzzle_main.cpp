@@ -9,9 +9,12 @@
 #include "app/main.h"
 #include "platform/program_env.h"
 #include "platform/sdl_host.h"
+#include "platform/startup_checks.h"
 
 int main(int, char**) {
+  IgnoreFileSizeLimitSignal();
   EnsureUtf8Locale();
+  if (!FindDisplay()) return 1;
   TSdlHost host(ProgramFolder());
   TMainForm form(host);
   // Once, before any window exists.
