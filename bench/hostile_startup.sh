@@ -4,7 +4,8 @@
 #
 #   bash bench/hostile_startup.sh BUILD_DIR [PROGRAM] [GIB_OF_BLANKS]
 #
-# Cases: the normal files; save/score.dat made of GIB_OF_BLANKS (default 2)
+# Cases: the normal files; bg.bmp as a run-length picture of 4096 x 4096
+# (within every limit: the memory decoding takes); save/score.dat made of GIB_OF_BLANKS (default 2)
 # GiB of spaces before "42"; the nine pictures replaced by 530 KB run-length
 # BMPs that claim 16384 x 4096 pixels each. PROGRAM defaults to the build's
 # zazo-puzzle (give an older build's to compare). Runs under xvfb-run.
@@ -60,6 +61,23 @@ measure() {
 fresh_game
 measure "normal files"
 
+# A run-length BMP of w x h pixels whose runs of 255 cover `runs` * 255 of them.
+rle_bmp() {
+  python3 - "$@" << 'PY'
+import struct, sys
+path, w, h, runs = sys.argv[1], int(sys.argv[2]), int(sys.argv[3]), int(sys.argv[4])
+rows = bytes([255, 1]) * runs + bytes([0, 1])
+offset = 14 + 40 + 8
+head = b"BM" + struct.pack("<IHHI", offset + len(rows), 0, 0, offset)
+info = struct.pack("<IiiHHIIiiII", 40, w, h, 1, 8, 1, len(rows), 2835, 2835, 2, 0)
+open(path, "wb").write(head + info + bytes([0, 0, 0, 0, 255, 255, 255, 0]) + rows)
+PY
+}
+
+fresh_game
+rle_bmp "$tmp/game/graph/bg.bmp" 4096 4096 65800
+measure "bg.bmp of 4096 x 4096 (run-length)"
+
 fresh_game
 python3 - "$tmp/game/save/score.dat" "$gib" << 'PY'
 import sys
@@ -72,15 +90,7 @@ PY
 measure "score.dat of $gib GiB of blanks"
 
 fresh_game
-python3 - "$tmp/game/graph" << 'PY'
-import struct, sys
-w, h = 16384, 4096
-rows = bytes([255, 1]) * 270000 + bytes([0, 1])
-offset = 14 + 40 + 8
-head = b"BM" + struct.pack("<IHHI", offset + len(rows), 0, 0, offset)
-info = struct.pack("<IiiHHIIiiII", 40, w, h, 1, 8, 1, len(rows), 2835, 2835, 2, 0)
-data = head + info + bytes([0, 0, 0, 0, 255, 255, 255, 0]) + rows
-for name in ["info", "item", "label", "title", "gauge", "score", "score2", "bg", "bom"]:
-    open(f"{sys.argv[1]}/{name}.bmp", "wb").write(data)
-PY
+for name in info item label title gauge score score2 bg bom; do
+  rle_bmp "$tmp/game/graph/$name.bmp" 16384 4096 270000
+done
 measure "nine 16384 x 4096 run-length pictures"

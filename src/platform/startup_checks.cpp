@@ -29,12 +29,15 @@ bool FindDisplay() {
     return false;
   }
   const char* driver = SDL_GetCurrentVideoDriver();
-  if (IsRealDisplayDriver(driver)) return true;
-  std::fprintf(stderr,
-               "Zazo Puzzle: no display found (only SDL's \"%s\" video driver answered, which "
-               "shows nothing); start the game inside a desktop session, or set SDL_VIDEODRIVER "
-               "to choose a driver\n",
-               driver != nullptr ? driver : "?");
+  const bool real = IsRealDisplayDriver(driver);
+  if (!real) {
+    std::fprintf(stderr,
+                 "Zazo Puzzle: no display found (only SDL's \"%s\" video driver answered, which "
+                 "shows nothing); start the game inside a desktop session, or set SDL_VIDEODRIVER "
+                 "to choose a driver\n",
+                 driver != nullptr ? driver : "?");
+  }
+  // The window is made later, with its own settings, on a fresh start.
   SDL_QuitSubSystem(SDL_INIT_VIDEO);
-  return false;
+  return real;
 }

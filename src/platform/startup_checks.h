@@ -12,10 +12,10 @@ void IgnoreFileSizeLimitSignal();
 // offscreen and dummy drivers that show nothing to anyone.
 bool IsRealDisplayDriver(const char* name);
 
-// Starts SDL's video and makes sure it reached a real display. When the
-// player chose a driver in SDL_VIDEODRIVER, that choice stands and nothing is
-// checked here. Otherwise, when SDL found no display or only a driver that
-// shows nothing, says "no display found" on stderr, stops the video again and
-// returns false: the program should then exit with a non-zero status. On
-// success the video stays started (SDL_Quit ends it).
+// Whether SDL's video reaches a real display. When the player chose a driver
+// in SDL_VIDEODRIVER, that choice stands and nothing is checked. Otherwise
+// SDL's video is started to see which driver it picks, and stopped again;
+// when it finds no display or only a driver that shows nothing, this says
+// "no display found" on stderr and returns false: the program should then
+// exit with a non-zero status.
 bool FindDisplay();
