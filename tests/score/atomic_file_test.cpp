@@ -19,29 +19,17 @@
 #include <string>
 #include <thread>
 
+#include "save_folder_fixture.h"
+
 namespace fs = std::filesystem;
 
 namespace {
 
-class AtomicFileTest : public ::testing::Test {
+class AtomicFileTest : public TSaveFolderTest {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/zazo_atomic_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir = pattern;
-    path = dir + "/score.dat";
+    TSaveFolderTest::SetUp();
     temp = path + ".tmp";
-  }
-  void TearDown() override { fs::remove_all(dir); }
-
-  static void Put(const std::string& bytes, const std::string& at) {
-    std::ofstream(at, std::ios::binary) << bytes;
-  }
-  static std::string Get(const std::string& at) {
-    std::ifstream in(at, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
   }
   bool Save(const std::string& text, std::string* error = nullptr) {
     return WriteFileAtomically(path.c_str(), text.data(), text.size(), error);
@@ -55,7 +43,7 @@ class AtomicFileTest : public ::testing::Test {
     return n;
   }
 
-  std::string dir, path, temp;
+  std::string temp;
 };
 
 TEST_F(AtomicFileTest, TemporaryNameIsThePathPlusTmp) {

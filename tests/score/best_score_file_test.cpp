@@ -16,6 +16,8 @@
 #include <sstream>
 #include <string>
 
+#include "save_folder_fixture.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -75,33 +77,14 @@ TEST(BestScoreFormat, DecimalAndCrLf) {
   }
 }
 
-class BestScoreFileTest : public ::testing::Test {
+class BestScoreFileTest : public TSaveFolderTest {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/zazo_score_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir = pattern;
-    path = dir + "/score.dat";
-  }
-  void TearDown() override { fs::remove_all(dir); }
-
-  void Put(const std::string& bytes, const std::string& at) {
-    std::ofstream(at, std::ios::binary) << bytes;
-  }
-  static std::string Get(const std::string& at) {
-    std::ifstream in(at, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-  }
   // Names in the folder other than score.dat (left-over temporary files).
   int Strays() const {
     int n = 0;
     for (const auto& e : fs::directory_iterator(dir)) n += e.path().filename() != "score.dat";
     return n;
   }
-
-  std::string dir, path;
 };
 
 TEST_F(BestScoreFileTest, MissingFileGives765Quietly) {
