@@ -5,9 +5,11 @@
 #include <cstring>
 #include <vector>
 
+#include "app/game_state.h"
 #include "app/main.h"
 #include "bench_timing.h"
 #include "figures.h"
+#include "platform/picture_loader.h"
 #include "recording_host.h"
 
 namespace {
@@ -17,7 +19,7 @@ constexpr size_t kFrameBytes = 640 * 480 * 3;
 // A game object started from the generated assets in the build folder (or
 // from empty sheets when they are missing).
 struct TBenchGame {
-  TBenchGame() : host(ZAZO_BINARY_DIR "/"), form(host) {
+  TBenchGame() : host(ZAZO_BINARY_DIR "/", LoadPictureFile), form(host) {
     form.SeedMt(7);
     form.SeedLcg(7);
     form.FormCreate();
@@ -124,40 +126,6 @@ double BenchPresentPrepUs() {
       });
 }
 
-// The automatic player's own scratch state, so one step can be timed several
-// times over from the same starting point.
-struct TAiSnapshot {
-  TCell aiBoard[kBoardCols][kBoardRows];
-  TMaskCell aiPiece[4][4][kPieceSlots];
-  uint8_t aiInverted;
-  int32_t aiState, aiTargetX, aiTargetY, aiCounter;
-  uint32_t lcgState;
-  uint64_t lcgDraws;
-
-  void Take(const TMainForm& f) {
-    std::memcpy(aiBoard, f.aiBoard, sizeof aiBoard);
-    std::memcpy(aiPiece, f.aiPiece, sizeof aiPiece);
-    aiInverted = f.aiInverted;
-    aiState = f.aiState;
-    aiTargetX = f.aiTargetX;
-    aiTargetY = f.aiTargetY;
-    aiCounter = f.aiCounter;
-    lcgState = f.lcgState;
-    lcgDraws = f.lcgDraws;
-  }
-  void Restore(TMainForm& f) const {
-    std::memcpy(f.aiBoard, aiBoard, sizeof aiBoard);
-    std::memcpy(f.aiPiece, aiPiece, sizeof aiPiece);
-    f.aiInverted = aiInverted;
-    f.aiState = aiState;
-    f.aiTargetX = aiTargetX;
-    f.aiTargetY = aiTargetY;
-    f.aiCounter = aiCounter;
-    f.lcgState = lcgState;
-    f.lcgDraws = lcgDraws;
-  }
-};
-
 double BenchAiStepMaxUs() {
   static TBenchGame g;
   TMainForm& f = g.form;
@@ -165,7 +133,9 @@ double BenchAiStepMaxUs() {
   f.versusMode = 1;
   f.side2Auto = 1;
   f.NewGame();
-  TAiSnapshot snapshot;
+  // The whole state, so one step can be timed several times over from the
+  // same starting point.
+  TGameState snapshot;
   double worst = 0;
   for (int frame = 0; frame < 10801 && f.scene != kSceneGameOver; frame++) {
     g.Quiet();

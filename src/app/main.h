@@ -11,6 +11,7 @@
 #include <cstdint>
 
 #include "app/game_host.h"
+#include "app/game_state_list.h"
 #include "game/mt19937ar.h"
 #include "render/bitmap.h"
 
@@ -44,6 +45,14 @@ constexpr int kPieceSlots = 3;
 constexpr int32_t kScoreCap = 99999999;
 constexpr int32_t kDefaultBestScore = 765;
 
+// Sound effects 0..8, each on its own sound channel n + 1 (channel 0 carries
+// the music stream).
+constexpr int kSoundEffectCount = 9;
+constexpr int kSilentChannel = 0;  // the channel of a request that sounds nothing
+constexpr int SoundChannelOf(int effect) {
+  return effect + 1;
+}
+
 // One board cell: six signed 32-bit integers.
 struct TCell {
   int32_t kind;         // 0 empty, 1 block, 5 clearing, 8 wall
@@ -70,9 +79,9 @@ struct TEffect {
   int32_t kind;  // 0 free; 1 or 2 selects the look
   int32_t x;     // pixels on the frame
   int32_t y;
-  int32_t age;   // 158 when spawned, +5 per drawn frame, freed above 340
-  int32_t dx;    // x step per frame, -2..1
-  int32_t t;     // 0 when spawned, +5 per drawn frame (blend level)
+  int32_t age;  // 158 when spawned, +5 per drawn frame, freed above 340
+  int32_t dx;   // x step per frame, -2..1
+  int32_t t;    // 0 when spawned, +5 per drawn frame (blend level)
 };
 
 class TMainForm {
@@ -87,21 +96,17 @@ class TMainForm {
 
   TGameHost& host;
 
+  // Every game field, declared from the one list (app/game_state_list.h).
+#define ZAZO_DECLARE_FIELD(type, name, dumped) type name{};
+#define ZAZO_DECLARE_ARRAY(type, name, dims) type name dims = {};
+  ZAZO_GAME_SCALARS(ZAZO_DECLARE_FIELD)
+  ZAZO_GAME_ARRAYS(ZAZO_DECLARE_ARRAY)
+#undef ZAZO_DECLARE_FIELD
+#undef ZAZO_DECLARE_ARRAY
+
   // ---------------------------------------------------------------------
   // Frame loop and scenes (src/app/frame_loop.cpp, src/app/startup.cpp)
   // ---------------------------------------------------------------------
-  bool loopRunning = false;
-  bool frameActive = false;
-  uint32_t lastFrameTick = 0;
-  int32_t scene = 0;
-  int32_t errorCode = 0;
-  int32_t titleSlide = 0;
-  int32_t framesThisSecond = 0;
-  int32_t framesLastSecond = 0;
-  uint32_t secondStartTick = 0;
-  int32_t fpsSum = 0;
-  int32_t fpsSamples = 0;
-
   // Start-up: best score, the Vorbis library, sound, pictures, effects,
   // scene 100, then the loop flags. The real program and the replay both run it.
   void FormCreate();
@@ -124,53 +129,12 @@ class TMainForm {
   // ---------------------------------------------------------------------
   TBitmap screenBmp, infoBmp, itemBmp, labelBmp, titleBmp, gaugeBmp, scoreBmp, score2Bmp, bgBmp,
       bgCacheBmp, bomBmp;
-  int32_t boardLeft = 0;
-  int32_t boardTop = 0;
 
   // ---------------------------------------------------------------------
   // Game state and random numbers (src/game)
   // ---------------------------------------------------------------------
-  TCell board[kBoardCols][kBoardRows] = {};               // [x][y]
-  TMaskCell pieces[4][4][kPieceSlots] = {};               // [i][j][slot]
-  TEffect effects[kEffectCount] = {};
-
-  int32_t level = 0;
-  int32_t score = 0;
-  int32_t bestScore = 0;
-  int32_t score2 = 0;
-  int32_t clearingCount = 0;
-  int32_t clearingShown = 0;
-  int32_t gaugeSub = 0;
-  int32_t gauge = 0;
-  int32_t phase = 0;
-  int32_t bgmTrack = 0;
-  int32_t levelShake = 0;
-  int32_t gaugeSpeed = 0;
-  int32_t riseStep = 0;
-  int32_t phaseShape = 0;
-  int32_t bonusValue = 0;
-  int32_t bonusTimer = 0;
-  int32_t bonusRow = 0;
-  int32_t advancedStart = 0;
-  int32_t versusMode = 0;
-  int32_t side2Auto = 0;
-  int32_t versusFrames = 0;
-  uint8_t turnSide = 0;
-  int32_t leaderShown = 0;
-  int32_t leaderShake = 0;
-  int32_t bgPhase = 0;
-  int32_t bgFade = 0;
-  int32_t cursorX = 0;
-  int32_t cursorY = 0;
-  int32_t cursorShown = 0;
-  int32_t previewX = 0;
-  int32_t previewY = 0;
 
   // The two generators: the game's MT19937 and the system's 32-bit LCG.
-  TMt19937 mt;
-  uint32_t lcgState = 0;
-  uint64_t mtDraws = 0;   // MT19937 outputs consumed since seeding
-  uint64_t lcgDraws = 0;  // LCG steps since seeding
 
   void SeedRandom(uint32_t timeOfDayMs);  // seeds the LCG, then MT19937 from it
   void SeedMt(uint32_t seed);             // MT19937 only (replay's "seed mt")
@@ -209,14 +173,6 @@ class TMainForm {
   void NextBgmTrack();
 
   // Automatic player (src/game/auto_player.cpp)
-  TCell aiBoard[kBoardCols][kBoardRows] = {};
-  TMaskCell aiPiece[4][4][kPieceSlots] = {};
-  uint8_t aiInverted = 0;
-  int32_t aiState = 0;
-  int32_t aiTargetX = 0;
-  int32_t aiTargetY = 0;
-  int32_t aiCounter = 0;
-
   uint16_t AutoPlayerStep();
   void CopyBoardToAi();
   void CopyPieceToAi();
@@ -249,11 +205,6 @@ class TMainForm {
   // ---------------------------------------------------------------------
   // Keyboard and mouse (src/input)
   // ---------------------------------------------------------------------
-  int32_t menuChoice = 0;
-  int32_t menuChoicePrev = 0;
-  bool showBackground = false;
-  bool showEffects = false;
-
   enum TMouseButton { kMbLeft, kMbRight, kMbMiddle };
   void FormKeyDown(uint16_t key, bool alt);
   void FormMouseDown(TMouseButton button, int32_t x, int32_t y);
@@ -265,9 +216,13 @@ class TMainForm {
   // ---------------------------------------------------------------------
   // Sound and music requests (src/app/sound_requests.cpp)
   // ---------------------------------------------------------------------
-  bool musicOnSlotB = false;
-
+  // Effect request n: effect n on its channel; from level 99 on, request 1
+  // (rows completed) sounds as effect 8 on channel 9. Requests outside 0..7
+  // sound nothing. The host is told the request and the channel.
   void PlayEffect(int n);
+  // The channel that answers request n at the current level.
+  int EffectChannelFor(int n) const;
+  // Effect 8 played directly on its channel 9 (versus turn changes).
   void PlayEffectChannel9();
   void ResetMusic();
   bool ChangeMusic(int fadeOutSeconds, int fadeInSeconds, const char* relPath);

@@ -155,3 +155,7 @@ bool LoadPictureFile(const char* path, TBitmap& into, std::string* error, TPictu
   std::vector<uint8_t>().swap(bytes);  // the file's bytes are done with
   return loaded != nullptr && ConvertInto(loaded, into, budget, error);
 }
+
+bool LoadPictureFile(const char* path, TBitmap& into, std::string* error) {
+  return LoadPictureFile(path, into, error, nullptr);
+}

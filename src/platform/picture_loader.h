@@ -37,8 +37,8 @@ struct TPictureBudget {
 //
 // While it decodes, it holds the file's bytes and SDL's decoded surface,
 // then that surface and the finished bitmap, never more.
-bool LoadPictureFile(const char* path, TBitmap& into, std::string* error = nullptr,
-                     TPictureBudget* budget = nullptr);
+bool LoadPictureFile(const char* path, TBitmap& into, std::string* error, TPictureBudget* budget);
+bool LoadPictureFile(const char* path, TBitmap& into, std::string* error = nullptr);
 
 // The same from bytes already in memory (the file's whole content).
 bool DecodePicture(const uint8_t* data, size_t size, TBitmap& into, std::string* error = nullptr,

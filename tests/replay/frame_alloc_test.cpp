@@ -7,6 +7,7 @@
 #include <new>
 
 #include "app/main.h"
+#include "platform/picture_loader.h"
 #include "recording_host.h"
 #include "support/heap_counter.h"
 
@@ -14,7 +15,7 @@ namespace {
 
 class FrameAllocTest : public ::testing::Test {
  protected:
-  FrameAllocTest() : host(ZAZO_BINARY_DIR "/"), form(host) {}
+  FrameAllocTest() : host(ZAZO_BINARY_DIR "/", LoadPictureFile), form(host) {}
 
   void SetUp() override {
     form.SeedMt(1234);

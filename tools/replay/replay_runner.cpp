@@ -6,7 +6,9 @@
 #include <cstring>
 #include <exception>
 
+#include "app/game_state_list.h"
 #include "app/main.h"
+#include "platform/picture_loader.h"
 #include "recording_host.h"
 #include "render/bmp_file.h"
 
@@ -22,6 +24,28 @@ void AppendLine(std::string* out, const char* format, ...) {
   out->append(line);
   out->push_back('\n');
 }
+
+// "name value": flags as 0 or 1, numbers in decimal.
+void AppendField(std::string* out, const char* name, bool value) {
+  AppendLine(out, "%s %d", name, value ? 1 : 0);
+}
+void AppendField(std::string* out, const char* name, int64_t value) {
+  AppendLine(out, "%s %" PRId64, name, value);
+}
+void AppendField(std::string* out, const char* name, uint64_t value) {
+  AppendLine(out, "%s %" PRIu64, name, value);
+}
+void AppendField(std::string* out, const char* name, int32_t value) {
+  AppendField(out, name, static_cast<int64_t>(value));
+}
+void AppendField(std::string* out, const char* name, uint32_t value) {
+  AppendField(out, name, static_cast<int64_t>(value));
+}
+void AppendField(std::string* out, const char* name, uint8_t value) {
+  AppendField(out, name, static_cast<int64_t>(value));
+}
+// Fields kept out of the dump (the generator's table).
+void AppendField(std::string*, const char*, const TMt19937&) {}
 
 }  // namespace
 
@@ -41,64 +65,11 @@ void DeliverReplayEvent(const TReplayEvent& e, TMainForm& form) {
 
 void AppendDumpBlock(int32_t frame, const TMainForm& f, TRecordingHost& host, std::string* out) {
   AppendLine(out, "frame %d", frame);
-  AppendLine(out, "scene %d", f.scene);
-  const struct {
-    const char* name;
-    int64_t value;
-  } fields[] = {
-      {"level", f.level},
-      {"score", f.score},
-      {"score2", f.score2},
-      {"bestScore", f.bestScore},
-      {"clearingCount", f.clearingCount},
-      {"clearingShown", f.clearingShown},
-      {"gaugeSub", f.gaugeSub},
-      {"gauge", f.gauge},
-      {"phase", f.phase},
-      {"bgmTrack", f.bgmTrack},
-      {"levelShake", f.levelShake},
-      {"gaugeSpeed", f.gaugeSpeed},
-      {"riseStep", f.riseStep},
-      {"phaseShape", f.phaseShape},
-      {"bonusValue", f.bonusValue},
-      {"bonusTimer", f.bonusTimer},
-      {"bonusRow", f.bonusRow},
-      {"advancedStart", f.advancedStart},
-      {"versusMode", f.versusMode},
-      {"side2Auto", f.side2Auto},
-      {"versusFrames", f.versusFrames},
-      {"turnSide", f.turnSide},
-      {"leaderShown", f.leaderShown},
-      {"leaderShake", f.leaderShake},
-      {"bgPhase", f.bgPhase},
-      {"bgFade", f.bgFade},
-      {"cursorX", f.cursorX},
-      {"cursorY", f.cursorY},
-      {"cursorShown", f.cursorShown},
-      {"previewX", f.previewX},
-      {"previewY", f.previewY},
-      {"menuChoice", f.menuChoice},
-      {"menuChoicePrev", f.menuChoicePrev},
-      {"titleSlide", f.titleSlide},
-      {"showBackground", f.showBackground ? 1 : 0},
-      {"showEffects", f.showEffects ? 1 : 0},
-      {"framesThisSecond", f.framesThisSecond},
-      {"framesLastSecond", f.framesLastSecond},
-      {"secondStartTick", f.secondStartTick},
-      {"fpsSum", f.fpsSum},
-      {"fpsSamples", f.fpsSamples},
-      {"errorCode", f.errorCode},
-      {"loopRunning", f.loopRunning ? 1 : 0},
-      {"aiState", f.aiState},
-      {"aiTargetX", f.aiTargetX},
-      {"aiTargetY", f.aiTargetY},
-      {"aiCounter", f.aiCounter},
-      {"aiInverted", f.aiInverted},
-      {"musicOnSlotB", f.musicOnSlotB ? 1 : 0},
-  };
-  for (const auto& field : fields) AppendLine(out, "%s %" PRId64, field.name, field.value);
-  AppendLine(out, "mtDraws %" PRIu64, f.mtDraws);
-  AppendLine(out, "lcgDraws %" PRIu64, f.lcgDraws);
+  // One line per dumped field of the state list, in the list's order.
+#define ZAZO_DUMP_FIELD(type, name, dumped) \
+  if (dumped) AppendField(out, #name, f.name);
+  ZAZO_GAME_SCALARS(ZAZO_DUMP_FIELD)
+#undef ZAZO_DUMP_FIELD
 
   for (int y = 0; y < kBoardRows; y++) {
     char line[256];
@@ -138,7 +109,7 @@ void AppendDumpBlock(int32_t frame, const TMainForm& f, TRecordingHost& host, st
 }
 
 int RunReplay(const TReplayScript& script, const TReplayOptions& options, FILE* out) {
-  TRecordingHost host(options.assetsDir);
+  TRecordingHost host(options.assetsDir, LoadPictureFile);
   host.bestScoreAtStart = script.best;
   host.localTime = script.time;
   host.clock = 0;
