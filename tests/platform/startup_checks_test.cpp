@@ -17,6 +17,7 @@
 #include <sstream>
 #include <string>
 
+#include "platform/page_opener.h"
 #include "score/best_score_file.h"
 
 namespace fs = std::filesystem;
@@ -58,6 +59,28 @@ TEST(StartupChecks, ASaveBeyondTheFileSizeLimitFailsAndTheGameGoesOn) {
   int others = 0;
   for (const auto& e : fs::directory_iterator(dir)) others += e.path() != path;
   EXPECT_EQ(others, 0);
+  fs::remove_all(dir);
+}
+
+// What the game starts (the page opener) does not inherit the ignored signal.
+TEST(StartupChecks, StartedProgramsGetTheFileSizeSignalBack) {
+  char pattern[] = "/tmp/zazo_spawn_XXXXXX";
+  ASSERT_NE(mkdtemp(pattern), nullptr);
+  const std::string dir = pattern;
+  const std::string script = dir + "/ignored.sh";
+  std::ofstream(script) << "grep SigIgn /proc/$$/status > " << dir << "/status\n";
+  const int status = InChild([&] {
+    IgnoreFileSizeLimitSignal();
+    pid_t pid = SpawnProgram("/bin/sh", script.c_str());
+    int childStatus = 0;
+    return pid > 0 && waitpid(pid, &childStatus, 0) == pid ? 0 : 1;
+  });
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  std::ifstream in(dir + "/status");
+  std::string key, mask;
+  in >> key >> mask;
+  ASSERT_EQ(key, "SigIgn:");
+  EXPECT_EQ(std::stoull(mask, nullptr, 16) & (1ull << (SIGXFSZ - 1)), 0u) << mask;
   fs::remove_all(dir);
 }
 
