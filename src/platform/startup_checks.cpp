@@ -37,7 +37,8 @@ bool FindDisplay() {
                  "to choose a driver\n",
                  driver != nullptr ? driver : "?");
   }
-  // The window is made later, with its own settings, on a fresh start.
-  SDL_QuitSubSystem(SDL_INIT_VIDEO);
+  // Kept up for the window when it is real: starting SDL's video a second
+  // time in one process is slow and not always reliable under X.
+  if (!real) SDL_QuitSubSystem(SDL_INIT_VIDEO);
   return real;
 }

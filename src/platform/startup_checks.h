@@ -14,8 +14,9 @@ bool IsRealDisplayDriver(const char* name);
 
 // Whether SDL's video reaches a real display. When the player chose a driver
 // in SDL_VIDEODRIVER, that choice stands and nothing is checked. Otherwise
-// SDL's video is started to see which driver it picks, and stopped again;
-// when it finds no display or only a driver that shows nothing, this says
-// "no display found" on stderr and returns false: the program should then
-// exit with a non-zero status.
+// SDL's video is started to see which driver it picks; when it finds no
+// display or only a driver that shows nothing, this says "no display found"
+// on stderr, stops the video again and returns false: the program should
+// then exit with a non-zero status. On success the video stays started for
+// the window (SDL_Quit ends it).
 bool FindDisplay();
