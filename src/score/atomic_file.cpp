@@ -90,8 +90,12 @@ int OpenTemporary(const char* temp) {
     // No link is followed and a pipe is never waited on.
     const int fd = ::open(temp, O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
     if (fd < 0) {
-      if (errno != ELOOP && errno != ENXIO && errno != EACCES && errno != EPERM) return -1;
-      if (::unlink(temp) != 0 && errno != ENOENT) return -1;
+      const int err = errno;
+      if (err != ELOOP && err != ENXIO && err != EACCES && err != EPERM) return -1;
+      if (::unlink(temp) != 0) {
+        if (errno == ENOENT) errno = err;  // nothing there: the folder refused
+        return -1;
+      }
       continue;
     }
     struct stat st;

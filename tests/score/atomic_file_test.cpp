@@ -11,7 +11,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -96,6 +98,28 @@ TEST_F(AtomicFileTest, ASaveInProgressIsNeitherJoinedNorRemoved) {
   RemoveLeftoverTemporaries(path.c_str());
   EXPECT_FALSE(fs::exists(temp));
   EXPECT_EQ(Get(path), "10\r\n");
+}
+
+// A save folder we may not write to: the save fails with that reason and
+// the file stays as it was.
+TEST_F(AtomicFileTest, AFolderWeMayNotWriteToIsReported) {
+  Put("9\r\n", path);
+  ASSERT_EQ(chmod(path.c_str(), 0666), 0);
+  ASSERT_EQ(chmod(dir.c_str(), 0555), 0);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    if (geteuid() == 0 && setuid(65534) != 0) _exit(2);  // root writes anywhere
+    std::string error;
+    if (Save("1\r\n", &error)) _exit(3);
+    _exit(error.find(std::strerror(EACCES)) != std::string::npos ? 0 : 4);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  chmod(dir.c_str(), 0700);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  EXPECT_EQ(Get(path), "9\r\n");
+  EXPECT_EQ(Temporaries(), 0);
 }
 
 // Start-up removes the temporary file and the ones older versions named
