@@ -1,7 +1,8 @@
 // Picture files: the file is read whole (within a size limit), its header is
 // checked (and the size it promises weighed against the budget) before
-// anything is decoded, and SDL's BMP reader decodes it from memory. Whatever the colour depth, the
-// result is converted to the game's 24-bit blue-green-red layout.
+// anything is decoded, and SDL's BMP reader decodes it from memory. Whatever
+// the colour depth, the result is converted to the game's 24-bit
+// blue-green-red layout.
 #include "platform/picture_loader.h"
 
 #include <SDL.h>

@@ -15,8 +15,9 @@ constexpr uint64_t kPictureMaxDecodedBytes = 256u << 20;  // width * height * 4
 
 // What all the game's pictures together may take as 24-bit bitmaps
 // (width * height * 3 summed). The nine sheets the game ships need 6.6 MiB
-// (bg.bmp alone 4.4 MiB); this is nearly ten times that, and keeps a set of small files
-// that claim huge sizes from taking gigabytes and many seconds at start-up.
+// (bg.bmp alone 4.4 MiB); this is nearly ten times that, and keeps a set of
+// small files that claim huge sizes from taking gigabytes and many seconds
+// at start-up.
 constexpr uint64_t kPicturesTotalBudgetBytes = 64u << 20;
 
 // The bytes of 24-bit bitmap still free for pictures; one per set of
