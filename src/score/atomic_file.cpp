@@ -82,9 +82,9 @@ bool StillNamed(int fd, const char* temp) {
 }
 
 // Opens temp for writing, creating it or taking over a leftover, locked and
-// empty. Something else at that name (a link, a pipe, another user's file) is
-// removed first: the name belongs to the game. Returns the descriptor, or -1
-// with errno set (EWOULDBLOCK when another save holds it).
+// empty. Something else at that name (a link, a pipe, another user's file, a
+// second name of some other file) is removed first: the name belongs to the game. Returns the
+// descriptor, or -1 with errno set (EWOULDBLOCK when another save holds it).
 int OpenTemporary(const char* temp) {
   for (int attempt = 0; attempt < 4; attempt++) {
     // No link is followed and a pipe is never waited on.
@@ -99,7 +99,9 @@ int OpenTemporary(const char* temp) {
       continue;
     }
     struct stat st;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid()) {
+    // Only a plain file of ours with no other name is emptied and written.
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid() ||
+        st.st_nlink != 1) {
       ::close(fd);
       if (::unlink(temp) != 0 && errno != ENOENT) return -1;
       continue;

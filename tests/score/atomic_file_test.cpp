@@ -72,6 +72,12 @@ TEST_F(AtomicFileTest, LeftoversAtTheTemporaryNameAreTakenOverNeverWrittenThroug
   EXPECT_EQ(Get(victim), "keep me");
   EXPECT_FALSE(fs::is_symlink(path));
 
+  // A second name of another file.
+  fs::remove(temp);
+  ASSERT_EQ(link(victim.c_str(), temp.c_str()), 0);
+  ASSERT_TRUE(Save("2\r\n"));
+  EXPECT_EQ(Get(victim), "keep me");
+
   // A pipe nobody reads: no waiting for a reader.
   ASSERT_EQ(mkfifo(temp.c_str(), 0600), 0);
   ASSERT_TRUE(Save("3\r\n"));
