@@ -10,19 +10,28 @@
 
 #include "app/game_host.h"
 #include "platform/display_switch.h"
+#include "platform/input_translation.h"
+#include "platform/overlay_view.h"
 #include "platform/page_opener.h"
+#include "platform/pause_clock.h"
 #include "platform/picture_loader.h"
 #include "platform/present_layout.h"
+#include "platform/program_env.h"
 #include "platform/score_widget_state.h"
 #include "platform/score_widgets_view.h"
 #include "platform/sdl_display_platform.h"
 #include "platform/sound_system.h"
+#include "platform/volume_keys.h"
 
 class TMainForm;
 
 class TSdlHost : public TGameHost {
  public:
-  // exeDir: the program's folder, ending in '/'.
+  // The folders the game reads (pictures, sounds) and writes (best score,
+  // registration page); see ChooseGameFolders.
+  explicit TSdlHost(const TGameFolders& folders);
+  // exeDir: the program's folder, ending in '/', with graph/, system/ and a
+  // save/ the game does not create.
   explicit TSdlHost(std::string exeDir);
   ~TSdlHost() override;
   TSdlHost(const TSdlHost&) = delete;
@@ -45,6 +54,15 @@ class TSdlHost : public TGameHost {
   void DrainEvents();
   void HandleEvent(const SDL_Event& event);
   bool QuitRequested() const { return quit_; }
+  // True while the game is paused: the loop runs no frame.
+  bool Paused() const { return pauseClock_.Paused(); }
+  // Pauses in the play scenes, or resumes: the sound held, the clock the
+  // game sees stopped, the pause panel over the picture.
+  void TogglePause();
+  // The listener's volumes in percent (not stored).
+  const TVolumeKeys& Volume() const { return volume_; }
+  // The gamepads playing (0..2).
+  int PadCount() const;
   // Draws the last frame again when the window or the widgets asked for it.
   void RepaintIfNeeded();
 
@@ -52,9 +70,12 @@ class TSdlHost : public TGameHost {
   void ShowErrorBox(const char* text);
 
   // Stops every sound channel, waits, and frees the sound and music objects.
-  void ShutdownSound() { sound_.Shutdown(); }
+  void ShutdownSound() {
+    sound_.SetPaused(false);
+    sound_.Shutdown();
+  }
 
-  const std::string& ExeDir() const { return exeDir_; }
+  const std::string& ExeDir() const { return folders_.programDir; }
   TDXDraw& DxDraw() { return dxDraw_; }
   TScoreWidgetState& Widgets() { return widgets_; }
   SDL_Window* Window() const { return window_; }
@@ -89,15 +110,32 @@ class TSdlHost : public TGameHost {
  private:
   void Render();
   void UploadFrame(const TBitmap& screen);
+  void CopyFrame(const TFrameRect& frame);
   bool PointerToFrame(int32_t x, int32_t y, int32_t* fx, int32_t* fy) const;
   void OnKeyDown(const SDL_KeyboardEvent& key);
   void OnMouseDown(const SDL_MouseButtonEvent& button);
   void OnMouseUp(const SDL_MouseButtonEvent& button);
   void OnMouseMove(const SDL_MouseMotionEvent& motion);
+  void OpenGamepads();
+  void LoadPadMappings();
+  void OnPadAdded(int deviceIndex);
+  void OnPadRemoved(SDL_JoystickID id);
+  void OnPadButton(const SDL_ControllerButtonEvent& button);
+  void OnPadAxis(const SDL_ControllerAxisEvent& axis);
+  int PadSlot(SDL_JoystickID id) const;
+  TGameView View() const;
+  // Hands translated inputs to the game (while paused only the pause).
+  void Deliver(const TGameInput* in, int n);
   void CopySelection();
 
-  std::string exeDir_;
-  std::string scorePath_;         // exeDir + "save/score.dat"
+  // The save folder, made in time for the first save when the game creates
+  // it; false with *error set when it cannot be made.
+  bool ReadySaveFolder(std::string* error);
+
+  TGameFolders folders_;
+  std::string scorePath_;         // saveDir + "score.dat"
+  std::string pagePath_;          // saveDir + "scorereg.html"
+  bool saveWarned_ = false;       // the failed save has been told (once a run)
   TPictureBudget pictureBudget_;  // shared by the nine sheets
   TSoundSystem sound_;
   SDL_Window* window_ = nullptr;
@@ -112,5 +150,14 @@ class TSdlHost : public TGameHost {
   bool quit_ = false;
   bool repaint_ = false;
   bool videoUp_ = false;
+  bool padsUp_ = false;
+  SDL_GameController* pads_[TPadTranslator::kPads] = {};
+  TPadTranslator padInput_;
+  TPauseClock pauseClock_;
+  TVolumeKeys volume_;
+  int overlayShown_ = 0;  // the volume overlay on the last present
+  TOverlayView overlayView_;
+  SDL_Texture* sharpTexture_ = nullptr;  // whole-step copy before smoothing
+  int32_t sharpStep_ = 0;
   TPageOpener opener_;  // xdg-open runs not yet collected
 };

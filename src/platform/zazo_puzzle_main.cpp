@@ -10,17 +10,21 @@
 #include "platform/program_env.h"
 #include "platform/sdl_host.h"
 #include "platform/startup_checks.h"
+#include "platform/window_icon.h"
 
 int main(int, char**) {
   IgnoreFileSizeLimitSignal();
   EnsureUtf8Locale();
   if (!FindDisplay()) return 1;
-  TSdlHost host(ProgramFolder());
+  // Pictures and sounds beside the program or installed under share/; the
+  // best score in the program's own save/ or the per-user data folder.
+  TSdlHost host(ChooseGameFolders(ProgramFolder()));
   TMainForm form(host);
   // Once, before any window exists.
   form.SeedRandom(UtcTimeOfDayMs());
 
   if (!host.CreateWindow()) return 1;
+  SetGameWindowIcon(host.Window());
   host.AttachForm(&form);
   try {
     form.FormCreate();
@@ -37,8 +41,9 @@ int main(int, char**) {
     host.DrainEvents();
     if (host.QuitRequested()) break;
     host.RepaintIfNeeded();
-    // Idle: sleep 1 ms, then at most one frame.
+    // Idle: sleep 1 ms, then at most one frame (none while paused).
     SDL_Delay(1);
+    if (host.Paused()) continue;
     try {
       form.IdleFrame(host.Clock());
     } catch (const std::exception& e) {
@@ -49,8 +54,9 @@ int main(int, char**) {
     }
   }
 
+  form.FormDestroy();  // saves the best score, first of all
+  // Gone from the screen at once; the sound's one-second wait follows unseen.
   host.HideWindow();
-  form.FormDestroy();  // saves the best score
   host.ShutdownSound();
   host.DestroyWindow();
   SDL_Quit();

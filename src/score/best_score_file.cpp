@@ -11,8 +11,6 @@
 
 namespace {
 
-constexpr int32_t kNoFileScore = 765;
-
 // Reads the first line byte by byte, so a file can be fed in small pieces and
 // reading stops as soon as the value is settled, at the latest after
 // kBestScoreLineMax bytes.
@@ -127,7 +125,7 @@ int32_t LoadBestScoreFile(const std::string& path, std::string* error) {
   const int fd = OpenRegularFile(path.c_str(), &reason);
   if (fd < 0) {
     if (reason != kFileMissing) SetError(error, path, reason);
-    return kNoFileScore;
+    return kDefaultBestScore;
   }
   TFirstLineReader reader;
   char chunk[512];
@@ -137,7 +135,7 @@ int32_t LoadBestScoreFile(const std::string& path, std::string* error) {
     if (n < 0) {
       SetError(error, path, std::strerror(errno));
       ::close(fd);
-      return kNoFileScore;
+      return kDefaultBestScore;
     }
     if (n == 0 || !reader.Feed(chunk, static_cast<size_t>(n))) break;
   }
