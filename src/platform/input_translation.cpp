@@ -33,7 +33,7 @@ constexpr TSideKeys kSideKeys[2] = {
 };
 
 bool InPlay(int32_t scene) {
-  return scene == kScenePlay || scene == kScenePlace || scene == kSceneInvert;
+  return scene == kScenePlay || scene == kSceneRequestPlace || scene == kSceneRequestInvert;
 }
 
 TGameInput Key(uint16_t vk) {

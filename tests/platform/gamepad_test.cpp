@@ -169,10 +169,10 @@ TEST_F(Gamepad, FromTheMappingFileTitleByPointerPlayRepeatPauseAndUnplug) {
 
   // A places, B inverts: the game's one-shot requests.
   Tap(0, kA);
-  EXPECT_EQ(form.scene, kScenePlace);
+  EXPECT_EQ(form.scene, kSceneRequestPlace);
   FramesUntil(kScenePlay);
   Tap(0, kB);
-  EXPECT_EQ(form.scene, kSceneInvert);
+  EXPECT_EQ(form.scene, kSceneRequestInvert);
   FramesUntil(kScenePlay);
 
   // Start pauses: the game's clock stands, input is held back; Start again

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Hostile things where the game reads and writes. A named pipe, /dev/zero
 # behind a link and a folder stand in for three pictures (and pipes for a
-# sound, the title music and a picture's neighbour files): the warning box
+# sound, the title music and the gamepad mappings): the warning box
 # "エラー : Code1" comes at once, nothing waits on a pipe. save/score.dat is a
 # link to another file of the player's: its score is read through the link,
 # but the save at exit replaces the link and leaves that file as it was.
@@ -14,6 +14,7 @@ rm "$G/graph/title.bmp" "$G/graph/item.bmp" "$G/graph/bom.bmp"
 mkfifo "$G/graph/title.bmp"
 ln -s /dev/zero "$G/graph/item.bmp"
 mkdir "$G/graph/bom.bmp"
+mkfifo "$G/gamecontrollerdb.txt"
 if [ -d "$G/system" ]; then
   rm -f "$G/system/03.wav" "$G/system/nil.ogg"
   mkfifo "$G/system/03.wav" "$G/system/nil.ogg"
