@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Under a file-size limit of 0 (ulimit -f 0) every write fails: the game
-# still starts, plays and ends normally; the save at exit fails with a
-# message instead of the limit's signal ending the program (status 153).
+# still starts, plays and ends normally; the save at exit fails like any
+# failed save (the warning box, the old file kept) instead of the limit's
+# signal ending the program (status 153).
 source "$(dirname "$0")/e2e_lib.bash"
 
 e2e_prepare
@@ -16,6 +17,9 @@ read -r wid w h x y < <(e2e_window "Zazo Puzzle" 10) || e2e_fail "no window \"Za
 sleep 1
 e2e_running || e2e_fail "the program ended at start-up"
 xdotool key --window "$wid" Escape
+# The save at exit fails like any failed save: the warning box, then the end.
+read -r box bw bh bx by < <(e2e_window "警告" 10) || e2e_fail "no warning box for the failed save"
+xdotool key --window "$box" Return
 e2e_wait_exit 5
 echo "Esc: exit status $E2E_RC"
 [ "$E2E_RC" -eq 0 ] || e2e_fail "exit status $E2E_RC"
