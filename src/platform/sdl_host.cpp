@@ -222,6 +222,9 @@ void TSdlHost::ShowErrorBox(const char* text) {
 // ---------------------------------------------------------------------------
 
 int32_t TSdlHost::LoadBestScore() {
+  // What saves cut short by a crash left behind goes first.
+  RemoveLeftoverTemporaries(scorePath_.c_str());
+  RemoveLeftoverTemporaries(pagePath_.c_str());
   return LoadBestScoreFile(scorePath_);
 }
 
@@ -265,7 +268,9 @@ bool TSdlHost::LoadEffect(const char* relPath, int n) {
 
 bool TSdlHost::LoadPicture(const char* relPath, TBitmap& into) {
   std::string error;
-  if (LoadPictureFile((folders_.dataDir + relPath).c_str(), into, &error)) return true;
+  if (LoadPictureFile((folders_.dataDir + relPath).c_str(), into, &error, &pictureBudget_)) {
+    return true;
+  }
   std::fprintf(stderr, "Zazo Puzzle: picture %s%s: %s\n", folders_.dataDir.c_str(), relPath,
                error.c_str());
   return false;

@@ -14,6 +14,7 @@
 #include "platform/overlay_view.h"
 #include "platform/page_opener.h"
 #include "platform/pause_clock.h"
+#include "platform/picture_loader.h"
 #include "platform/present_layout.h"
 #include "platform/program_env.h"
 #include "platform/score_widget_state.h"
@@ -132,9 +133,10 @@ class TSdlHost : public TGameHost {
   bool ReadySaveFolder(std::string* error);
 
   TGameFolders folders_;
-  std::string scorePath_;    // saveDir + "score.dat"
-  std::string pagePath_;     // saveDir + "scorereg.html"
-  bool saveWarned_ = false;  // the failed save has been told (once a run)
+  std::string scorePath_;         // saveDir + "score.dat"
+  std::string pagePath_;          // saveDir + "scorereg.html"
+  bool saveWarned_ = false;       // the failed save has been told (once a run)
+  TPictureBudget pictureBudget_;  // shared by the nine sheets
   TSoundSystem sound_;
   SDL_Window* window_ = nullptr;
   SDL_Renderer* renderer_ = nullptr;

@@ -9,10 +9,13 @@
 #include "app/main.h"
 #include "platform/program_env.h"
 #include "platform/sdl_host.h"
+#include "platform/startup_checks.h"
 #include "platform/window_icon.h"
 
 int main(int, char**) {
+  IgnoreFileSizeLimitSignal();
   EnsureUtf8Locale();
+  if (!FindDisplay()) return 1;
   // Pictures and sounds beside the program or installed under share/; the
   // best score in the program's own save/ or the per-user data folder.
   TSdlHost host(ChooseGameFolders(ProgramFolder()));
