@@ -13,6 +13,7 @@
 #include "platform/key_mapping.h"
 #include "platform/picture_loader.h"
 #include "render/bitmap.h"
+#include "replay/replay_recorder.h"
 #include "score/atomic_file.h"
 #include "score/best_score_file.h"
 #include "score/score_signature.h"
@@ -320,6 +321,7 @@ void TSdlHost::OnKeyDown(const SDL_KeyboardEvent& key) {
   switch (widgets_.KeyDown(vk, mods.alt, mods.ctrl, mods.shift)) {
     case TWidgetAction::kToGame:
       if (form_) form_->FormKeyDown(vk, mods.alt);
+      if (form_ && recorder) recorder->OnKey(*form_, vk, mods.alt);
       break;
     case TWidgetAction::kPressButton:
       RegScoreBtnClick();
@@ -341,6 +343,7 @@ void TSdlHost::OnMouseDown(const SDL_MouseButtonEvent& button) {
       widgets_.MouseDown(WidgetButton(button.button), button.clicks, fx, fy);
   if (action == TWidgetAction::kToGame) {
     if (form_) form_->FormMouseDown(FormButton(button.button), fx, fy);
+    if (form_ && recorder) recorder->OnClick(*form_, FormButton(button.button), fx, fy);
   } else {
     repaint_ = true;
   }
@@ -368,6 +371,7 @@ void TSdlHost::OnMouseMove(const SDL_MouseMotionEvent& motion) {
     return;
   }
   if (inside && form_) form_->FormMouseMove(fx, fy);
+  if (inside && form_ && recorder) recorder->OnMove(*form_, fx, fy);
 }
 
 void TSdlHost::CopySelection() {

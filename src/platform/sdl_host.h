@@ -17,6 +17,7 @@
 #include "platform/sound_system.h"
 
 class TMainForm;
+class TReplayRecorder;
 
 // The full-screen switch's window work on an SDL window: the borderless
 // window covers the display at its own mode.
@@ -66,6 +67,8 @@ class TSdlHost : public TGameHost {
 
   // The game object whose handlers receive the input.
   void AttachForm(TMainForm* form) { form_ = form; }
+  // Told of every input the game has just handled (null: none).
+  TReplayRecorder* recorder = nullptr;
 
   // Hands every pending event to its handler at once. An exception escaping
   // a handler is reported in an error box and the program goes on.
@@ -82,6 +85,8 @@ class TSdlHost : public TGameHost {
   void ShutdownSound() { sound_.Shutdown(); }
 
   const std::string& ExeDir() const { return exeDir_; }
+  // The folder the game's own files are saved in, ending in '/'.
+  std::string SaveDir() const { return exeDir_ + "save/"; }
   TDXDraw& DxDraw() { return dxDraw_; }
   TScoreWidgetState& Widgets() { return widgets_; }
   SDL_Window* Window() const { return window_; }

@@ -1,24 +1,53 @@
 // Zazo Puzzle: the program. Seeds the generators, opens the window, runs
 // start-up, then the message loop with the frame loop as its idle step, and
-// shuts down when the window closes.
+// shuts down when the window closes. Every game is recorded and written to
+// the save folder's replays/ when it ends.
+//
+//   zazo-puzzle                  plays
+//   zazo-puzzle --watch REPLAY   plays a replay file in the window
 #include <SDL.h>
 
 #include <cstdio>
+#include <cstring>
 #include <exception>
+#include <string>
 
 #include "app/main.h"
 #include "platform/program_env.h"
+#include "platform/replay_watch.h"
 #include "platform/sdl_host.h"
+#include "replay/replay_recorder.h"
+#include "replay/replay_tap.h"
 
-int main(int, char**) {
+namespace {
+// Writes the replay of a game that has just ended; a failure costs only it.
+void WriteFinishedReplay(TReplayRecorder& replays) {
+  std::string error;
+  if (!replays.WritePending(&error)) {
+    std::fprintf(stderr, "Zazo Puzzle: the replay could not be written: %s\n", error.c_str());
+  }
+}
+}  // namespace
+
+int main(int argc, char** argv) {
   EnsureUtf8Locale();
+  if (argc >= 2 && std::strcmp(argv[1], "--watch") == 0) {
+    if (argc != 3) {
+      std::fprintf(stderr, "usage: zazo-puzzle [--watch REPLAY]\n");
+      return 2;
+    }
+    return WatchReplay(argv[2]);
+  }
   TSdlHost host(ProgramFolder());
-  TMainForm form(host);
+  TReplayRecorder replays(host.SaveDir() + "replays/");
+  TReplayTapHost tap(host, replays);
+  TMainForm form(tap);
   // Once, before any window exists.
   form.SeedRandom(UtcTimeOfDayMs());
 
   if (!host.CreateWindow()) return 1;
   host.AttachForm(&form);
+  host.recorder = &replays;
   try {
     form.FormCreate();
   } catch (const std::exception& e) {
@@ -32,12 +61,16 @@ int main(int, char**) {
 
   while (true) {
     host.DrainEvents();
+    WriteFinishedReplay(replays);
     if (host.QuitRequested()) break;
     host.RepaintIfNeeded();
     // Idle: sleep 1 ms, then at most one frame.
     SDL_Delay(1);
     try {
-      form.IdleFrame(host.Clock());
+      const uint32_t now = host.Clock();
+      replays.BeforeFrame(form, now);
+      form.IdleFrame(now);
+      replays.AfterFrame(form);
     } catch (const std::exception& e) {
       // The frame loop has stopped for good; the window stays and can be closed.
       host.ShowErrorBox(e.what());
@@ -46,6 +79,8 @@ int main(int, char**) {
     }
   }
 
+  replays.EndSession(form);
+  WriteFinishedReplay(replays);
   host.HideWindow();
   form.FormDestroy();  // saves the best score
   host.ShutdownSound();
