@@ -30,7 +30,8 @@ void TMt19937::InitByArray(const uint32_t* key, int length) {
     if (j >= length) j = 0;
   }
   for (int k = kN - 1; k > 0; k--) {
-    mt_[i] = (mt_[i] ^ ((mt_[i - 1] ^ (mt_[i - 1] >> 30)) * 1566083941u)) - static_cast<uint32_t>(i);
+    mt_[i] =
+        (mt_[i] ^ ((mt_[i - 1] ^ (mt_[i - 1] >> 30)) * 1566083941u)) - static_cast<uint32_t>(i);
     i++;
     if (i >= kN) {
       mt_[0] = mt_[kN - 1];

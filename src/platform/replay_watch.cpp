@@ -21,8 +21,8 @@ namespace {
 constexpr size_t kMaxFileBytes = 64u << 20;
 constexpr uint64_t kMaxWatchFrames = 50'000'000;  // over nine days of play
 constexpr uint32_t kFastFactor = 4;
-constexpr uint32_t kHoldEndMs = 3000;   // the last picture stays this long
-constexpr int kMaxStepsPerIdle = 8;     // catching up never freezes the window
+constexpr uint32_t kHoldEndMs = 3000;  // the last picture stays this long
+constexpr int kMaxStepsPerIdle = 8;    // catching up never freezes the window
 
 bool ReadFile(const char* path, std::string* text, std::string* error) {
   FILE* f = std::fopen(path, "rb");

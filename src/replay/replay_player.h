@@ -36,7 +36,7 @@ class TReplayPlayer {
   const TReplayGame& game_;
   TMainForm& form_;
   TReplayHost& host_;
-  uint32_t next_ = 0;       // the next frame to run
+  uint32_t next_ = 0;  // the next frame to run
   size_t nextInput_ = 0;
   bool done_ = false;
 };

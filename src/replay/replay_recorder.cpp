@@ -176,7 +176,8 @@ void TReplayRecorder::Start(const TMainForm& f) {
 
 void TReplayRecorder::Finish(const TMainForm& f) {
   if (overflow_) {
-    std::fprintf(stderr, "Zazo Puzzle: this game's replay is not kept: more than the %s it can hold\n",
+    std::fprintf(stderr,
+                 "Zazo Puzzle: this game's replay is not kept: more than the %s it can hold\n",
                  overflow_);
     state_ = kIdle;
     return;

@@ -58,9 +58,8 @@ TReplaySummary SummarizeReplay(std::string_view text, const std::string& /*asset
                               std::chrono::steady_clock::now() - started)
                               .count();
           if (ms > limits.maxMillis) {
-            return Failed(TReplayStatus::kOverLimit,
-                          which + "the check took longer than " + std::to_string(limits.maxMillis) +
-                              " ms");
+            return Failed(TReplayStatus::kOverLimit, which + "the check took longer than " +
+                                                         std::to_string(limits.maxMillis) + " ms");
           }
         }
       }
@@ -88,11 +87,12 @@ TReplaySummary SummarizeReplay(std::string_view text, const std::string& /*asset
       differs = "fewer music changes than the file records";
     }
     if (!differs.empty()) {
-      return Failed(TReplayStatus::kNotReproduced,
-                    which + "does not reproduce (a damaged or edited file): the run ends with " +
-                        differs);
+      return Failed(
+          TReplayStatus::kNotReproduced,
+          which + "does not reproduce (a damaged or edited file): the run ends with " + differs);
     }
-    summary.games.push_back({game.mode, player.finalScore, player.finalLevel, scoreText, signature});
+    summary.games.push_back(
+        {game.mode, player.finalScore, player.finalLevel, scoreText, signature});
   }
   return summary;
 }

@@ -9,10 +9,11 @@
 #include <vector>
 
 struct TReplayGameSummary {
-  std::string mode;       // "single", "advanced", "versus2" or "versusai"
-  int32_t score = 0;      // final score of the game
-  int32_t level = 0;      // final level
-  std::string scoreText;  // the score text exactly as the score widget shows it; "-" for versus games
+  std::string mode;   // "single", "advanced", "versus2" or "versusai"
+  int32_t score = 0;  // final score of the game
+  int32_t level = 0;  // final level
+  std::string
+      scoreText;  // the score text exactly as the score widget shows it; "-" for versus games
   std::string signature;  // the signature exactly as the widget shows it; "-" for versus games
 };
 

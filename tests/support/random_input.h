@@ -84,8 +84,8 @@ class TRandomInput {
   // Virtual-key codes the game reads, and a few it does not.
   static constexpr uint16_t kTitleKeys[] = {'3', '4', '5', '6'};
   static constexpr uint16_t kPlayKeys[] = {
-      'W', 'A', 'S', 'D', 'V', 'B', 'G', 'V', 'V', 'B',    // side 1
-      'U', 'H', 'J', 'K', 37,  39,  38,  37,  37,  40,     // side 2
+      'W', 'A', 'S', 'D', 'V', 'B', 'G', 'V',  'V', 'B',  // side 1
+      'U', 'H', 'J', 'K', 37,  39,  38,  37,   37,  40,   // side 2
       13,  32,  'Q', 'Z', 112, 0,   255, 65535};
   static constexpr uint16_t kKeyEscape = 27;
   static constexpr uint16_t kKeyReturn = 13;

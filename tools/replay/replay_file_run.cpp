@@ -53,15 +53,16 @@ int RunReplayFile(std::string_view text, const std::string& name, const TReplayO
     }
   }
   std::fflush(out);
-  if (!options.screenshotPath.empty() && !WriteBmpFile(options.screenshotPath, form->screenBmp, &error)) {
+  if (!options.screenshotPath.empty() &&
+      !WriteBmpFile(options.screenshotPath, form->screenBmp, &error)) {
     std::fprintf(stderr, "zazo-replay: %s\n", error.c_str());
     return 1;
   }
   return 0;
 }
 
-int PrintReplaySummary(std::string_view text, const std::string& name,
-                       const std::string& assetsDir, const TReplayLimits& limits, FILE* out) {
+int PrintReplaySummary(std::string_view text, const std::string& name, const std::string& assetsDir,
+                       const TReplayLimits& limits, FILE* out) {
   const TReplaySummary s = SummarizeReplay(text, assetsDir, limits);
   switch (s.status) {
     case TReplayStatus::kOk:
@@ -74,7 +75,8 @@ int PrintReplaySummary(std::string_view text, const std::string& name,
       std::fprintf(stderr, "zazo-replay: %s: %s\n", name.c_str(), s.message.c_str());
       return 3;
     case TReplayStatus::kOverLimit:
-      std::fprintf(stderr, "zazo-replay: %s: over the limit: %s\n", name.c_str(), s.message.c_str());
+      std::fprintf(stderr, "zazo-replay: %s: over the limit: %s\n", name.c_str(),
+                   s.message.c_str());
       return 3;
   }
   for (const TReplayGameSummary& g : s.games) {
