@@ -1,19 +1,11 @@
 #include "platform/sdl_host.h"
 
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdio>
 #include <ctime>
-#include <exception>
 
 #include "app/main.h"
-#include "platform/key_mapping.h"
 #include "platform/picture_loader.h"
 #include "render/bitmap.h"
-#include "replay/replay_recorder.h"
 #include "score/atomic_file.h"
 #include "score/best_score_file.h"
 #include "score/score_signature.h"
@@ -34,104 +26,7 @@ void MessageBox(SDL_Window* parent, Uint32 kind, const char* title, const char* 
   }
 }
 
-TMainForm::TMouseButton FormButton(Uint8 button) {
-  if (button == SDL_BUTTON_RIGHT) return TMainForm::kMbRight;
-  if (button == SDL_BUTTON_MIDDLE) return TMainForm::kMbMiddle;
-  return TMainForm::kMbLeft;
-}
-
-TWidgetButton WidgetButton(Uint8 button) {
-  if (button == SDL_BUTTON_RIGHT) return kWidgetRight;
-  if (button == SDL_BUTTON_MIDDLE) return kWidgetMiddle;
-  return kWidgetLeft;
-}
-
-bool IsGameButton(Uint8 button) {
-  return button == SDL_BUTTON_LEFT || button == SDL_BUTTON_RIGHT || button == SDL_BUTTON_MIDDLE;
-}
-
 }  // namespace
-
-// ---------------------------------------------------------------------------
-// The display under the full-screen switch
-// ---------------------------------------------------------------------------
-
-int DesktopModes(int32_t width, int32_t height, int32_t bitCount, TDisplayMode* out, int max) {
-  int n = 0;
-  if (n < max) out[n++] = TDisplayMode{width, height, bitCount};
-  if (width >= kFrameWidth && height >= kFrameHeight &&
-      (width != kFrameWidth || height != kFrameHeight) && n < max) {
-    out[n++] = TDisplayMode{kFrameWidth, kFrameHeight, bitCount};
-  }
-  return n;
-}
-
-int TSdlDisplayPlatform::EnumerateModes(TDisplayMode* out, int max) {
-  int display = window ? SDL_GetWindowDisplayIndex(window) : 0;
-  if (display < 0) display = 0;
-  SDL_DisplayMode mode;
-  if (SDL_GetDesktopDisplayMode(display, &mode) != 0) return 0;
-  return DesktopModes(mode.w, mode.h, static_cast<int32_t>(SDL_BITSPERPIXEL(mode.format)), out,
-                      max);
-}
-
-bool TSdlDisplayPlatform::EnterFullScreen() {
-  if (!window) return false;
-  if (SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) {
-    std::fprintf(stderr, "Zazo Puzzle: full screen refused (%s)\n", SDL_GetError());
-    return false;
-  }
-  return true;
-}
-
-void TSdlDisplayPlatform::LeaveFullScreen() {
-  if (window) SDL_SetWindowFullscreen(window, 0);
-}
-
-TWindowPlacement TSdlDisplayPlatform::GetPlacement() {
-  TWindowPlacement p{0, 0, kFrameWidth, kFrameHeight};
-  if (window) {
-    SDL_GetWindowPosition(window, &p.x, &p.y);
-    SDL_GetWindowSize(window, &p.width, &p.height);
-  }
-  return p;
-}
-
-void TSdlDisplayPlatform::SetPlacement(const TWindowPlacement& p) {
-  if (!window) return;
-  SDL_SetWindowSize(window, p.width, p.height);
-  SDL_SetWindowPosition(window, p.x, p.y);
-  settling_ = true;
-  settleTo_ = p;
-  settleUntil_ = SDL_GetTicks() + 1500;
-}
-
-void TSdlDisplayPlatform::SettlePlacement(uint32_t nowMs) {
-  if (!settling_ || !window) return;
-  if (static_cast<int32_t>(nowMs - settleUntil_) > 0 ||
-      (SDL_GetWindowFlags(window) & (SDL_WINDOW_FULLSCREEN | SDL_WINDOW_BORDERLESS))) {
-    settling_ = false;
-    return;
-  }
-  int top = 0, left = 0;
-  if (SDL_GetWindowBordersSize(window, &top, &left, nullptr, nullptr) != 0 ||
-      (top == 0 && left == 0)) {
-    return;  // the frame is not known (yet): nothing to correct against
-  }
-  int x = 0, y = 0;
-  SDL_GetWindowPosition(window, &x, &y);
-  if (x != settleTo_.x || y != settleTo_.y) SDL_SetWindowPosition(window, settleTo_.x, settleTo_.y);
-  settling_ = false;
-}
-
-void TSdlDisplayPlatform::SetBordered(bool bordered) {
-  if (window) SDL_SetWindowBordered(window, bordered ? SDL_TRUE : SDL_FALSE);
-}
-
-void TSdlDisplayPlatform::SetDefaultCursor() {
-  SDL_SetCursor(SDL_GetDefaultCursor());
-  SDL_ShowCursor(SDL_ENABLE);
-}
 
 // ---------------------------------------------------------------------------
 // Window, renderer, presentation
@@ -251,132 +146,6 @@ bool TSdlHost::PointerToFrame(int32_t x, int32_t y, int32_t* fx, int32_t* fy) co
   SDL_GetWindowSize(window_, &winW, &winH);
   SDL_GetRendererOutputSize(renderer_, &outW, &outH);
   return MapPointerToFrame(FitFrame(outW, outH), winW, winH, outW, outH, x, y, fx, fy);
-}
-
-// ---------------------------------------------------------------------------
-// Events
-// ---------------------------------------------------------------------------
-
-void TSdlHost::DrainEvents() {
-  displayPlatform_.SettlePlacement(SDL_GetTicks());
-  for (pid_t& pid : openerPids_) ReapIfExited(&pid);
-  SDL_Event event;
-  while (!quit_ && SDL_PollEvent(&event)) {
-    try {
-      HandleEvent(event);
-    } catch (const std::exception& e) {
-      ShowErrorBox(e.what());
-    } catch (...) {
-      ShowErrorBox("unknown error");
-    }
-  }
-}
-
-void TSdlHost::HandleEvent(const SDL_Event& event) {
-  switch (event.type) {
-    case SDL_QUIT:
-      quit_ = true;
-      break;
-    case SDL_WINDOWEVENT:
-      switch (event.window.event) {
-        case SDL_WINDOWEVENT_CLOSE:
-          quit_ = true;
-          break;
-        case SDL_WINDOWEVENT_EXPOSED:
-        case SDL_WINDOWEVENT_SIZE_CHANGED:
-        case SDL_WINDOWEVENT_RESTORED:
-        case SDL_WINDOWEVENT_SHOWN:
-          repaint_ = true;
-          break;
-        default:
-          break;
-      }
-      break;
-    case SDL_RENDER_TARGETS_RESET:
-    case SDL_RENDER_DEVICE_RESET:
-      repaint_ = true;
-      break;
-    case SDL_KEYDOWN:
-      OnKeyDown(event.key);
-      break;
-    case SDL_MOUSEBUTTONDOWN:
-      OnMouseDown(event.button);
-      break;
-    case SDL_MOUSEBUTTONUP:
-      OnMouseUp(event.button);
-      break;
-    case SDL_MOUSEMOTION:
-      OnMouseMove(event.motion);
-      break;
-    default:
-      break;
-  }
-}
-
-void TSdlHost::OnKeyDown(const SDL_KeyboardEvent& key) {
-  // Auto-repeated key-downs count like presses.
-  const uint16_t vk = VirtualKeyFromSdl(key.keysym.scancode, key.keysym.sym, key.keysym.mod);
-  if (vk == 0) return;
-  const TKeyModifiers mods = KeyModifiersFromSdl(key.keysym.mod);
-  switch (widgets_.KeyDown(vk, mods.alt, mods.ctrl, mods.shift)) {
-    case TWidgetAction::kToGame:
-      if (form_) form_->FormKeyDown(vk, mods.alt);
-      if (form_ && recorder) recorder->OnKey(*form_, vk, mods.alt);
-      break;
-    case TWidgetAction::kPressButton:
-      RegScoreBtnClick();
-      break;
-    case TWidgetAction::kCopy:
-      CopySelection();
-      break;
-    case TWidgetAction::kTaken:
-      repaint_ = true;
-      break;
-  }
-}
-
-void TSdlHost::OnMouseDown(const SDL_MouseButtonEvent& button) {
-  if (!IsGameButton(button.button)) return;
-  int32_t fx = 0, fy = 0;
-  if (!PointerToFrame(button.x, button.y, &fx, &fy)) return;  // on the black border
-  const TWidgetAction action =
-      widgets_.MouseDown(WidgetButton(button.button), button.clicks, fx, fy);
-  if (action == TWidgetAction::kToGame) {
-    if (form_) form_->FormMouseDown(FormButton(button.button), fx, fy);
-    if (form_ && recorder) recorder->OnClick(*form_, FormButton(button.button), fx, fy);
-  } else {
-    repaint_ = true;
-  }
-}
-
-void TSdlHost::OnMouseUp(const SDL_MouseButtonEvent& button) {
-  if (!IsGameButton(button.button)) return;
-  int32_t fx = -1, fy = -1;
-  PointerToFrame(button.x, button.y, &fx, &fy);
-  const TWidgetAction action = widgets_.MouseUp(WidgetButton(button.button), fx, fy);
-  if (action == TWidgetAction::kPressButton) {
-    repaint_ = true;
-    RegScoreBtnClick();
-  } else if (action == TWidgetAction::kTaken) {
-    repaint_ = true;
-  }
-}
-
-void TSdlHost::OnMouseMove(const SDL_MouseMotionEvent& motion) {
-  int32_t fx = -1, fy = -1;
-  const bool inside = PointerToFrame(motion.x, motion.y, &fx, &fy);
-  const TWidgetAction action = widgets_.MouseMove(fx, fy);
-  if (action != TWidgetAction::kToGame) {
-    repaint_ = true;
-    return;
-  }
-  if (inside && form_) form_->FormMouseMove(fx, fy);
-  if (inside && form_ && recorder) recorder->OnMove(*form_, fx, fy);
-}
-
-void TSdlHost::CopySelection() {
-  char text[TScoreWidgetState::kMaxText + 1];
-  if (widgets_.CopyText(text, sizeof text) > 0) SDL_SetClipboardText(text);
 }
 
 // ---------------------------------------------------------------------------
@@ -500,14 +269,7 @@ void TSdlHost::RegScoreBtnClick() {
   if (WriteFileAtomically(path.c_str(), page.data(), page.size(), &error)) {
     // Whether a browser opens is not our concern; the game never waits for
     // it (the finished opener is collected later, between frames).
-    const pid_t pid = SpawnProgram(pageOpener.c_str(), path.c_str());
-    for (pid_t& slot : openerPids_) {
-      if (pid > 0 && ReapIfExited(&slot)) {
-        slot = pid;
-        break;
-      }
-    }
-    if (pid <= 0)
+    if (!opener_.Open(pageOpener.c_str(), path.c_str()))
       std::fprintf(stderr, "Zazo Puzzle: cannot start %s to show %s\n", pageOpener.c_str(),
                    path.c_str());
   } else {
@@ -516,22 +278,4 @@ void TSdlHost::RegScoreBtnClick() {
   }
   SDL_Delay(1000);
   repaint_ = true;
-}
-
-pid_t SpawnProgram(const char* program, const char* argument) {
-  char* const argv[] = {const_cast<char*>(program), const_cast<char*>(argument), nullptr};
-  pid_t pid = -1;
-  if (posix_spawnp(&pid, program, nullptr, nullptr, argv, environ) != 0) return -1;
-  return pid;
-}
-
-bool ReapIfExited(pid_t* pid) {
-  if (*pid <= 0) return true;
-  int status = 0;
-  const pid_t done = waitpid(*pid, &status, WNOHANG);
-  if (done == *pid || (done < 0 && errno == ECHILD)) {
-    *pid = -1;
-    return true;
-  }
-  return false;
 }

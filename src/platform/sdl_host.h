@@ -4,49 +4,21 @@
 #pragma once
 
 #include <SDL.h>
-#include <sys/types.h>
 
 #include <cstdint>
 #include <string>
 
 #include "app/game_host.h"
 #include "platform/display_switch.h"
+#include "platform/page_opener.h"
 #include "platform/present_layout.h"
 #include "platform/score_widget_state.h"
 #include "platform/score_widgets_view.h"
+#include "platform/sdl_display_platform.h"
 #include "platform/sound_system.h"
 
 class TMainForm;
 class TReplayRecorder;
-
-// The full-screen switch's window work on an SDL window: the borderless
-// window covers the display at its own mode.
-class TSdlDisplayPlatform : public TDisplayPlatform {
- public:
-  SDL_Window* window = nullptr;
-
-  int EnumerateModes(TDisplayMode* out, int max) override;
-  bool EnterFullScreen() override;
-  void LeaveFullScreen() override;
-  TWindowPlacement GetPlacement() override;
-  void SetPlacement(const TWindowPlacement& placement) override;
-  void SetBordered(bool bordered) override;
-  void SetDefaultCursor() override;
-
-  // Called between frames: a window manager that puts its frame back around
-  // the window after the placement was restored may push the window by the
-  // frame's size; once the frame is known the stored place is applied again.
-  void SettlePlacement(uint32_t nowMs);
-
- private:
-  bool settling_ = false;
-  uint32_t settleUntil_ = 0;
-  TWindowPlacement settleTo_ = {};
-};
-
-// The modes a display with the given desktop mode offers: the desktop mode
-// itself and, when it is at least 640 x 480, 640 x 480 at the same depth.
-int DesktopModes(int32_t width, int32_t height, int32_t bitCount, TDisplayMode* out, int max);
 
 class TSdlHost : public TGameHost {
  public:
@@ -143,13 +115,5 @@ class TSdlHost : public TGameHost {
   bool quit_ = false;
   bool repaint_ = false;
   bool videoUp_ = false;
-  pid_t openerPids_[4] = {-1, -1, -1, -1};  // xdg-open runs not yet collected
+  TPageOpener opener_;  // xdg-open runs not yet collected
 };
-
-// Starts `program` (searched in PATH) with one argument without waiting for
-// it. Returns its process id, or -1 when it could not be started.
-pid_t SpawnProgram(const char* program, const char* argument);
-
-// Collects *pid if it has ended (then sets it to -1); never waits. True when
-// there is nothing left to collect.
-bool ReapIfExited(pid_t* pid);
