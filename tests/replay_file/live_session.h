@@ -53,8 +53,10 @@ struct TLiveEnd {
 
 class TLiveSession {
  public:
-  explicit TLiveSession(const std::string& folder, uint32_t clockStart = 0)
-      : host(ZAZO_BINARY_DIR "/"), recorder(folder + "replays/"), tap(host, recorder), form(tap) {
+  // assets: the folder the recording host reads pictures and finds music in.
+  explicit TLiveSession(const std::string& folder, uint32_t clockStart = 0,
+                        const std::string& assets = ZAZO_BINARY_DIR "/")
+      : host(assets), recorder(folder + "replays/"), tap(host, recorder), form(tap) {
     recorder.localTimeNow = [](char out[15]) { std::snprintf(out, 15, "%s", "20261208091530"); };
     host.localTime = "20261208101112";
     host.clock = clockStart;

@@ -129,4 +129,48 @@ TEST(ReplayRoundTrip, GameEndedByEscapeIsKept) {
   EXPECT_EQ(live.recorder.LastReplayPath(), live.ends.begin()->first);
 }
 
+// Leaving for the title sets the level back to 1 after the game's last
+// frame; the summary gives the level the game was played at.
+TEST(ReplayRoundTrip, GameLeftForTheTitleKeepsItsLevel) {
+  TTempFolder folder;
+  TLiveSession live(folder.Path());
+  live.Key('5');  // from level 99
+  for (int i = 0; i < 100; i++) live.Idle(16);
+  live.Key('8');
+  EXPECT_EQ(live.form.level, 1);
+  live.WritePending();
+  ASSERT_EQ(live.ends.size(), 1u);
+  EXPECT_EQ(live.ends.begin()->second.sceneAtEnd, kSceneTitle);
+  const TReplaySummary s =
+      SummarizeReplay(ReadText(live.ends.begin()->first), ZAZO_BINARY_DIR "/", TReplayLimits());
+  ASSERT_EQ(s.status, TReplayStatus::kOk) << s.message;
+  EXPECT_EQ(s.games[0].level, 99);
+  EXPECT_EQ(s.games[0].scoreText, "-");
+}
+
+// Without its music files every music change fails and the slot is not
+// switched; the replay records that and still checks.
+TEST(ReplayRoundTrip, GameWithoutItsMusicStillChecks) {
+  TTempFolder folder;
+  TLiveSession live(folder.Path(), 0, folder.Path() + "no-assets/");
+  live.Key('4');
+  for (int i = 0; i < 2000 && !live.recorder.HasPending(); i++) {
+    if (live.form.scene == kScenePlay && i % 5 == 0) live.Key('G');
+    live.Idle(16);
+  }
+  live.WritePending();
+  ASSERT_EQ(live.ends.size(), 1u);
+  const std::string text = ReadText(live.ends.begin()->first);
+  const size_t music = text.find("\nmusic ");
+  ASSERT_NE(music, std::string::npos);
+  const std::string line = text.substr(music + 1, text.find('\n', music + 1) - music - 1);
+  EXPECT_EQ(line.find('1'), std::string::npos) << line;
+  EXPECT_NE(line.find(" 0"), std::string::npos) << line;
+  const TReplaySummary s = SummarizeReplay(text, ZAZO_BINARY_DIR "/", TReplayLimits());
+  EXPECT_EQ(s.status, TReplayStatus::kOk) << s.message;
+  std::set<std::string> modes;
+  bool crossedWrap = false;
+  CheckReplay(live.ends.begin()->first, live.ends.begin()->second, &modes, &crossedWrap);
+}
+
 }  // namespace
