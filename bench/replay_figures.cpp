@@ -47,17 +47,6 @@ uint16_t Side1Key(uint16_t side2Key) {
   }
 }
 
-std::string ReadText(const std::string& path) {
-  std::string text;
-  FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return text;
-  char buf[65536];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) text.append(buf, n);
-  std::fclose(f);
-  return text;
-}
-
 }  // namespace
 
 TReplayFigures BenchLongReplay() {
@@ -105,7 +94,8 @@ TReplayFigures BenchLongReplay() {
     recorder.WritePending(&error);
     figures.gameMs = elapsed;
     figures.endedByGameOver = form->scene == kSceneGameOver;
-    const std::string text = ReadText(recorder.LastWrittenPath());
+    std::string text;
+    ReadReplayFile(recorder.LastWrittenPath().c_str(), 64u << 20, &text, &error);
     figures.bytes = text.size();
     double best = 1e30;
     for (int run = 0; run < 3; run++) {

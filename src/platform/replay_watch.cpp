@@ -24,26 +24,6 @@ constexpr uint32_t kFastFactor = 4;
 constexpr uint32_t kHoldEndMs = 3000;  // the last picture stays this long
 constexpr int kMaxStepsPerIdle = 8;    // catching up never freezes the window
 
-bool ReadFile(const char* path, std::string* text, std::string* error) {
-  FILE* f = std::fopen(path, "rb");
-  if (!f) {
-    *error = std::string(path) + ": " + std::strerror(errno);
-    return false;
-  }
-  char buf[65536];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) {
-    text->append(buf, n);
-    if (text->size() > kMaxFileBytes) {
-      std::fclose(f);
-      *error = std::string(path) + ": larger than any replay (64 MB)";
-      return false;
-    }
-  }
-  std::fclose(f);
-  return true;
-}
-
 // The viewer's own keys and the window's events; the game sees none of them.
 struct TWatchControls {
   bool quit = false;
@@ -74,7 +54,7 @@ struct TWatchControls {
 
 int WatchReplay(const char* path) {
   std::string text, error;
-  if (!ReadFile(path, &text, &error)) {
+  if (!ReadReplayFile(path, kMaxFileBytes, &text, &error)) {
     std::fprintf(stderr, "Zazo Puzzle: cannot watch %s\n", error.c_str());
     return 2;
   }

@@ -1,5 +1,6 @@
 #include "replay/replay_format.h"
 
+#include <cerrno>
 #include <cinttypes>
 #include <cstdarg>
 #include <cstdio>
@@ -479,6 +480,27 @@ void TTextBuffer::Append(const char* text, size_t n) {
   std::memcpy(data + length, text, n);
   length += n;
   data[length] = '\0';
+}
+
+bool ReadReplayFile(const char* path, size_t maxBytes, std::string* text, std::string* error) {
+  text->clear();
+  FILE* f = std::fopen(path, "rb");
+  if (!f) {
+    *error = std::string(path) + ": " + std::strerror(errno);
+    return false;
+  }
+  char buf[65536];
+  size_t n;
+  bool fits = true;
+  while (fits && (n = std::fread(buf, 1, sizeof buf, f)) > 0) {
+    fits = text->size() + n <= maxBytes;
+    if (fits) text->append(buf, n);
+  }
+  const bool failed = std::ferror(f) != 0;
+  std::fclose(f);
+  if (!fits) *error = std::string(path) + ": larger than " + std::to_string(maxBytes) + " bytes";
+  if (failed) *error = std::string(path) + ": read error";
+  return fits && !failed;
 }
 
 const char* ReplayModeName(const TGameState& s) {

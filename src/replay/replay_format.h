@@ -114,6 +114,10 @@ enum class TReplayParseError { kNone, kMalformed, kWrongVersion, kOverLimit };
 TReplayParseError ParseReplay(std::string_view text, uint64_t maxFrames,
                               std::vector<TReplayGame>* games, int* line, std::string* error);
 
+// Reads a whole file of at most maxBytes into *text; false with *error
+// ("<path>: <reason>") when it cannot be read or is larger.
+bool ReadReplayFile(const char* path, size_t maxBytes, std::string* text, std::string* error);
+
 // Checks a start state against what a game can hold at its first frame
 // (scene 150, the loop running, the board's place, flags 0 or 1, values in
 // range); false with the reason in *error.

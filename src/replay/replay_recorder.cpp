@@ -31,18 +31,6 @@ bool IsKeptReplayName(const char* name) {
   return true;
 }
 
-bool ReadSmallFile(const std::string& path, std::string* text) {
-  FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return false;
-  char buf[65536];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0 && text->size() < (64u << 20)) {
-    text->append(buf, n);
-  }
-  std::fclose(f);
-  return true;
-}
-
 // The score on the first "result" line of a replay's text, or -1.
 int64_t ResultScore(const std::string& text) {
   if (text.rfind(kReplayVersionLine, 0) != 0) return -1;
@@ -238,8 +226,10 @@ bool TReplayRecorder::WritePending(std::string* error) {
 
 bool TReplayRecorder::WriteBest(const std::string& text, int32_t score, std::string* error) {
   const std::string best = folder_ + "best.zzr";
-  std::string old;
-  if (ReadSmallFile(best, &old) && ResultScore(old) >= score) return true;
+  std::string old, unreadable;
+  if (ReadReplayFile(best.c_str(), 64u << 20, &old, &unreadable) && ResultScore(old) >= score) {
+    return true;
+  }
   return WriteFileAtomically(best.c_str(), text.data(), text.size(), error);
 }
 

@@ -16,21 +16,24 @@
 
 namespace {
 
+// The same start for every run: fixed seeds, then start-up.
+void StartUp(TMainForm& form, TRecordingHost& host) {
+  form.SeedMt(1234);
+  form.SeedLcg(99);
+  form.FormCreate();
+  if (form.errorCode != 0) {
+    // No generated pictures in this build folder: draw into empty sheets.
+    host.readPictures = false;
+    form.LoadAssets();
+  }
+  ASSERT_EQ(form.errorCode, 0);
+}
+
 class FrameAllocTest : public ::testing::Test {
  protected:
   FrameAllocTest() : host(ZAZO_BINARY_DIR "/"), form(host) {}
 
-  void SetUp() override {
-    form.SeedMt(1234);
-    form.SeedLcg(99);
-    form.FormCreate();
-    if (form.errorCode != 0) {
-      // No generated pictures in this build folder: draw into empty sheets.
-      host.readPictures = false;
-      form.LoadAssets();
-    }
-    ASSERT_EQ(form.errorCode, 0);
-  }
+  void SetUp() override { StartUp(form, host); }
 
   // Runs n frames, delivering `key` (if not 0) before every k-th frame, and
   // returns the number of heap allocations made meanwhile.
@@ -97,16 +100,7 @@ class FrameAllocRecordingTest : public ::testing::Test {
     return "/tmp/zazo-frame-alloc-replays-" + std::to_string(getpid()) + "/";
   }
 
-  void SetUp() override {
-    form.SeedMt(1234);
-    form.SeedLcg(99);
-    form.FormCreate();
-    if (form.errorCode != 0) {
-      host.readPictures = false;
-      form.LoadAssets();
-    }
-    ASSERT_EQ(form.errorCode, 0);
-  }
+  void SetUp() override { StartUp(form, host); }
 
   long Frames(int n, uint16_t key = 0, int every = 1) {
     long allocations = 0;

@@ -35,6 +35,13 @@ class TTempFolder {
   std::string path_;
 };
 
+// A file's whole text ("" when it cannot be read).
+inline std::string ReadText(const std::string& path) {
+  std::string text, error;
+  ReadReplayFile(path.c_str(), 64u << 20, &text, &error);
+  return text;
+}
+
 // The state's dump block as zazo-replay prints it, without the host's events.
 inline std::string StateDump(const TMainForm& form, TRecordingHost& host) {
   host.ClearEvents();
@@ -156,12 +163,5 @@ inline std::string PlayToGameOver(const std::string& folder, uint16_t modeKey) {
     live.Idle(i % 3 ? 16 : 17);
   }
   live.WritePending();
-  std::string text;
-  FILE* f = std::fopen(live.recorder.LastWrittenPath().c_str(), "rb");
-  if (!f) return text;
-  char buf[65536];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) text.append(buf, n);
-  std::fclose(f);
-  return text;
+  return ReadText(live.recorder.LastWrittenPath());
 }

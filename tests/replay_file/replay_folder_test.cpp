@@ -30,11 +30,6 @@ bool Exists(const std::string& path) {
   return stat(path.c_str(), &st) == 0;
 }
 
-std::string ReadText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 // Plays games one after another in one session: '4' chooses a single-player
 // game, raises end it, '7' starts the next from game over.
 void PlayGames(TLiveSession& live, int games, bool raiseOnly) {

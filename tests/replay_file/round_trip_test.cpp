@@ -15,17 +15,6 @@
 
 namespace {
 
-std::string ReadText(const std::string& path) {
-  std::string text;
-  FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return text;
-  char buf[65536];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) text.append(buf, n);
-  std::fclose(f);
-  return text;
-}
-
 // Runs a replay file's single game on a fresh game object over a recording
 // host, as zazo-replay does, and returns the final state's dump.
 std::string ReplayedDump(const TReplayGame& game) {
