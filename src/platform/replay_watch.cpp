@@ -28,6 +28,7 @@ constexpr int kMaxStepsPerIdle = 8;    // catching up never freezes the window
 struct TWatchControls {
   bool quit = false;
   bool paused = false;
+  bool fast = false;  // the right arrow is held
 
   void Poll(TSdlHost& host) {
     SDL_Event e;
@@ -37,16 +38,18 @@ struct TWatchControls {
       } else if (e.type == SDL_KEYDOWN) {
         if (e.key.keysym.sym == SDLK_ESCAPE) quit = true;
         if (e.key.keysym.sym == SDLK_SPACE && e.key.repeat == 0) paused = !paused;
+        if (e.key.keysym.sym == SDLK_RIGHT) fast = true;
+      } else if (e.type == SDL_KEYUP) {
+        if (e.key.keysym.sym == SDLK_RIGHT) fast = false;
+      } else if (e.type == SDL_WINDOWEVENT && e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) {
+        fast = false;  // its release will not reach us
+        host.HandleEvent(e);
       } else if (e.type == SDL_WINDOWEVENT || e.type == SDL_RENDER_TARGETS_RESET ||
                  e.type == SDL_RENDER_DEVICE_RESET) {
         host.HandleEvent(e);
         if (host.QuitRequested()) quit = true;
       }
     }
-  }
-  static bool Fast() {
-    const Uint8* keys = SDL_GetKeyboardState(nullptr);
-    return keys != nullptr && keys[SDL_SCANCODE_RIGHT] != 0;
   }
 };
 
@@ -97,11 +100,13 @@ int WatchReplay(const char* path) {
       const uint32_t passed = now - last;
       last = now;
       if (controls.paused) continue;
-      budget += static_cast<uint64_t>(passed) * (TWatchControls::Fast() ? kFastFactor : 1);
+      budget += static_cast<uint64_t>(passed) * (controls.fast ? kFastFactor : 1);
       for (int steps = 0; steps < kMaxStepsPerIdle && !player.Done(); steps++) {
         const uint32_t delta = player.NextDelta();
         if (budget < delta) break;
         budget -= delta;
+        // Of several frames due at once only the last is shown.
+        host.presentFrames = steps + 1 == kMaxStepsPerIdle || budget < player.DeltaAfterNext();
         try {
           player.Step();
         } catch (const std::exception& e) {

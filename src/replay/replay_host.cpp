@@ -50,5 +50,5 @@ void TReplayHost::ShowWarning(const char* text) {
   if (inner_) inner_->ShowWarning(text);
 }
 void TReplayHost::PresentFrame(const TBitmap& screen) {
-  if (inner_) inner_->PresentFrame(screen);
+  if (inner_ && presentFrames) inner_->PresentFrame(screen);
 }

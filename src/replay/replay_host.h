@@ -31,6 +31,9 @@ class TReplayHost : public TGameHost {
   char scoreText[40] = "-";
   char signature[40] = "-";
   bool closeAsked = false;
+  // False: frames are not passed on to the inner host (a viewer catching
+  // up shows only the last of several frames run at once).
+  bool presentFrames = true;
 
   int32_t LoadBestScore() override;
   bool LoadVorbisLibrary() override;

@@ -39,6 +39,12 @@ uint32_t TReplayPlayer::NextDelta() const {
   return game_.clocks[next_] - game_.clocks[next_ - 1];
 }
 
+uint32_t TReplayPlayer::DeltaAfterNext() const {
+  const size_t k = next_ + 1;
+  if (k >= game_.clocks.size()) return 0;
+  return game_.clocks[k] - game_.clocks[k - 1];
+}
+
 void TReplayPlayer::Step() {
   if (done_) return;
   if (next_ >= game_.clocks.size()) {

@@ -26,6 +26,8 @@ class TReplayPlayer {
   // one before it (0 for the first).
   uint32_t FramesRun() const { return next_; }
   uint32_t NextDelta() const;
+  // The same for the frame after the next one (0 when there is none).
+  uint32_t DeltaAfterNext() const;
 
   // Score and level after the last frame (valid once Done()).
   int32_t finalScore = 0;

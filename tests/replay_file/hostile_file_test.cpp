@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "live_session.h"
 #include "replay/replay_summary.h"
@@ -168,6 +170,19 @@ TEST_F(HostileReplay, TwoGamesInOneFileAreBothChecked) {
     crlf += c;
   }
   EXPECT_EQ(Check(crlf).status, TReplayStatus::kOk);
+}
+
+// Checks run side by side, each on its own game object, agree.
+TEST_F(HostileReplay, ChecksRunConcurrentlyAgree) {
+  const TReplaySummary alone = Check(*good_);
+  std::vector<TReplaySummary> results(4);
+  std::vector<std::thread> threads;
+  for (TReplaySummary& r : results) threads.emplace_back([&r] { r = Check(*good_); });
+  for (std::thread& t : threads) t.join();
+  for (const TReplaySummary& r : results) {
+    ASSERT_EQ(r.status, TReplayStatus::kOk) << r.message;
+    EXPECT_EQ(r.games[0].signature, alone.games[0].signature);
+  }
 }
 
 }  // namespace
