@@ -5,7 +5,7 @@
 //   time 20261208153012                     the local date and time of the score text
 //   state                                   the whole state as the first frame sees it
 //   scene 150                               ... one line per field of the state list,
-//   mt 624 ...                              the generator's position and words,
+//   mt 113 / mtw 5e0790d1 ...               the generator's position and words,
 //   board 0 ...                             the arrays one line per column / slot /
 //   end state                               effect, in the list's order
 //   clock 1234567                           the first frame's millisecond clock
