@@ -9,6 +9,7 @@
 #include "app/main.h"
 #include "bench_timing.h"
 #include "figures.h"
+#include "platform/picture_loader.h"
 #include "recording_host.h"
 
 namespace {
@@ -18,7 +19,7 @@ constexpr size_t kFrameBytes = 640 * 480 * 3;
 // A game object started from the generated assets in the build folder (or
 // from empty sheets when they are missing).
 struct TBenchGame {
-  TBenchGame() : host(ZAZO_BINARY_DIR "/"), form(host) {
+  TBenchGame() : host(ZAZO_BINARY_DIR "/", LoadPictureFile), form(host) {
     form.SeedMt(7);
     form.SeedLcg(7);
     form.FormCreate();

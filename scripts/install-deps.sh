@@ -11,6 +11,7 @@ packages=(
   googletest libgtest-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils imagemagick python3 xdg-utils openbox
   clang libclang-rt-14-dev
+  clang-format git
 )
 
 missing=()

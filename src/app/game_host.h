@@ -45,10 +45,12 @@ class TGameHost {
 
   // ---- sound ----
 
-  // A request for effect n: effect 1 becomes effect 8 on channel 9 while
-  // level > 98; n = 0..7 otherwise plays on channel n + 1; anything else is
-  // silent. Recorded for every request, also those that play nothing.
-  virtual void PlayEffect(int n, int32_t level) = 0;
+  // Plays once the effect sound that `channel` holds (1..9: channel n + 1
+  // holds effect n); channel 0 plays nothing. The game has already decided
+  // which effect and channel answer its request (TMainForm::PlayEffect);
+  // `request` is the effect number it asked for, which a recorder records as
+  // it stands. Called for every request, also those that play nothing.
+  virtual void PlayEffect(int request, int channel) = 0;
 
   // Effect 8 played directly on its channel 9 (versus turn changes).
   virtual void PlayEffectChannel9() = 0;

@@ -45,6 +45,14 @@ constexpr int kPieceSlots = 3;
 constexpr int32_t kScoreCap = 99999999;
 constexpr int32_t kDefaultBestScore = 765;
 
+// Sound effects 0..8, each on its own sound channel n + 1 (channel 0 carries
+// the music stream).
+constexpr int kSoundEffectCount = 9;
+constexpr int kSilentChannel = 0;  // the channel of a request that sounds nothing
+constexpr int SoundChannelOf(int effect) {
+  return effect + 1;
+}
+
 // One board cell: six signed 32-bit integers.
 struct TCell {
   int32_t kind;         // 0 empty, 1 block, 5 clearing, 8 wall
@@ -208,7 +216,13 @@ class TMainForm {
   // ---------------------------------------------------------------------
   // Sound and music requests (src/app/sound_requests.cpp)
   // ---------------------------------------------------------------------
+  // Effect request n: effect n on its channel; from level 99 on, request 1
+  // (rows completed) sounds as effect 8 on channel 9. Requests outside 0..7
+  // sound nothing. The host is told the request and the channel.
   void PlayEffect(int n);
+  // The channel that answers request n at the current level.
+  int EffectChannelFor(int n) const;
+  // Effect 8 played directly on its channel 9 (versus turn changes).
   void PlayEffectChannel9();
   void ResetMusic();
   bool ChangeMusic(int fadeOutSeconds, int fadeInSeconds, const char* relPath);

@@ -2,9 +2,20 @@
 // the one piece of music state it owns, which slot sounds now (musicOnSlotB).
 #include "app/main.h"
 
-void TMainForm::PlayEffect(int n) { host.PlayEffect(n, level); }
+int TMainForm::EffectChannelFor(int n) const {
+  // From level 99 on the rows-completed sound is effect 8.
+  if (n == 1 && level > 98) return SoundChannelOf(8);
+  if (n < 0 || n > 7) return kSilentChannel;
+  return SoundChannelOf(n);
+}
 
-void TMainForm::PlayEffectChannel9() { host.PlayEffectChannel9(); }
+void TMainForm::PlayEffect(int n) {
+  host.PlayEffect(n, EffectChannelFor(n));
+}
+
+void TMainForm::PlayEffectChannel9() {
+  host.PlayEffectChannel9();
+}
 
 void TMainForm::ResetMusic() {
   host.ResetMusic();

@@ -66,17 +66,9 @@ bool TAudioEngine::LoadEffect(const char* relPath, int n, TWaveLoader loader) {
   return true;
 }
 
-void TAudioEngine::PlayEffect(int n, int32_t level) {
-  // From level 99 on the rows-completed sound is effect 8 on channel 9.
-  if (n == 1 && level > 98) {
-    if (effectWaves_[8]) mixer_.PlayOnce(9);
-    return;
-  }
-  if (n >= 0 && n <= 7 && effectWaves_[n]) mixer_.PlayOnce(n + 1);
-}
-
-void TAudioEngine::PlayEffectChannel9() {
-  if (effectWaves_[8]) mixer_.PlayOnce(9);
+void TAudioEngine::PlayEffectChannel(int channel) {
+  const int n = channel - 1;  // channel n + 1 holds effect n
+  if (n >= 0 && n < kEffectCount && effectWaves_[n]) mixer_.PlayOnce(channel);
 }
 
 // ---------------------------------------------------------------------------

@@ -45,8 +45,9 @@ class TAudioEngine {
   // Effect n (0..8) from exeDir + relPath onto channel n + 1. False when the
   // file is missing (the slot stays as it was) or unreadable (slot emptied).
   bool LoadEffect(const char* relPath, int n, TWaveLoader loader);
-  void PlayEffect(int n, int32_t level);
-  void PlayEffectChannel9();
+  // Plays once the effect that channel (1..9) holds; silent when it holds
+  // none or channel is out of range.
+  void PlayEffectChannel(int channel);
 
   void ResetMusic();
   bool ChangeMusic(int fadeOutSeconds, int fadeInSeconds, const char* relPath, bool musicOnSlotB);

@@ -208,8 +208,8 @@ uint32_t TSdlHost::Clock() {
   return SDL_GetTicks();
 }
 
-void TSdlHost::PlayEffect(int n, int32_t level) {
-  sound_.PlayEffect(n, level);
+void TSdlHost::PlayEffect(int, int channel) {
+  sound_.PlayEffectChannel(channel);
 }
 
 void TSdlHost::PlayEffectChannel9() {

@@ -76,7 +76,7 @@ class TSdlHost : public TGameHost {
   bool LoadEffect(const char* relPath, int n) override;
   bool LoadPicture(const char* relPath, TBitmap& into) override;
   uint32_t Clock() override;
-  void PlayEffect(int n, int32_t level) override;
+  void PlayEffect(int request, int channel) override;
   void PlayEffectChannel9() override;
   void ResetMusic() override;
   bool ChangeMusic(int fadeOutSeconds, int fadeInSeconds, const char* relPath,

@@ -118,8 +118,8 @@ bool DecodeWave(const uint8_t* file, size_t size, TSoundData& out) {
     return false;
   }
   SDL_AudioCVT cvt;
-  const int built = SDL_BuildAudioCVT(&cvt, wavFormat.format, wavFormat.channels, wavFormat.freq, AUDIO_S16SYS,
-                                      kChannels, kRate);
+  const int built = SDL_BuildAudioCVT(&cvt, wavFormat.format, wavFormat.channels, wavFormat.freq,
+                                      AUDIO_S16SYS, kChannels, kRate);
   if (built < 0) {
     SDL_FreeWAV(data);
     return false;

@@ -34,14 +34,14 @@ bool TSoundSystem::LoadEffect(const char* relPath, int n) {
   return impl_->engine.LoadEffect(relPath, n, LoadWaveFile);
 }
 
-void TSoundSystem::PlayEffect(int n, int32_t level) {
+void TSoundSystem::PlayEffectChannel(int channel) {
   impl_->device.CheckAlive();
-  impl_->engine.PlayEffect(n, level);
+  impl_->engine.PlayEffectChannel(channel);
 }
 
 void TSoundSystem::PlayEffectChannel9() {
   impl_->device.CheckAlive();
-  impl_->engine.PlayEffectChannel9();
+  impl_->engine.PlayEffectChannel(9);
 }
 
 void TSoundSystem::ResetMusic() {

@@ -29,8 +29,8 @@ class TSoundSystem {
 
   // Loads system/0n.wav into effect slot n (0..8) on channel n + 1.
   bool LoadEffect(const char* relPath, int n);
-  // Effect request with the level-99 rule (1 -> 8 on channel 9).
-  void PlayEffect(int n, int32_t level);
+  // Plays once the effect that channel (1..9) holds.
+  void PlayEffectChannel(int channel);
   // Effect 8 directly on channel 9.
   void PlayEffectChannel9();
 

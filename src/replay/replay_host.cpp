@@ -18,8 +18,8 @@ bool TReplayHost::LoadPicture(const char* relPath, TBitmap& into) {
   // Headless, the sheets stay empty: the pixels decide nothing in a game.
   return inner_ ? inner_->LoadPicture(relPath, into) : true;
 }
-void TReplayHost::PlayEffect(int n, int32_t level) {
-  if (inner_) inner_->PlayEffect(n, level);
+void TReplayHost::PlayEffect(int request, int channel) {
+  if (inner_) inner_->PlayEffect(request, channel);
 }
 void TReplayHost::PlayEffectChannel9() {
   if (inner_) inner_->PlayEffectChannel9();

@@ -18,7 +18,7 @@ class TReplayTapHost : public TGameHost {
     return inner_.LoadPicture(relPath, into);
   }
   uint32_t Clock() override { return inner_.Clock(); }
-  void PlayEffect(int n, int32_t level) override { inner_.PlayEffect(n, level); }
+  void PlayEffect(int request, int channel) override { inner_.PlayEffect(request, channel); }
   void PlayEffectChannel9() override { inner_.PlayEffectChannel9(); }
   void ResetMusic() override { inner_.ResetMusic(); }
   bool ChangeMusic(int fadeOutSeconds, int fadeInSeconds, const char* relPath,

@@ -48,7 +48,7 @@ int Heard(TAudioEngine& e) {
 }
 }  // namespace
 
-TEST_F(EngineTest, EffectsPlayOnTheirChannelsWithTheLevel99Rule) {
+TEST_F(EngineTest, EffectsPlayOnTheirChannels) {
   TAudioEngine e(dir.Dir());
   e.Create(false);
   for (int n = 0; n <= 8; n++) {
@@ -56,36 +56,28 @@ TEST_F(EngineTest, EffectsPlayOnTheirChannelsWithTheLevel99Rule) {
     std::snprintf(name, sizeof name, "system/%02d.wav", n);
     EXPECT_TRUE(e.LoadEffect(name, n, ConstantLoader));
   }
-  Heard(e);  // the stream starts: silence
-  e.PlayEffect(0, 1);
+  Heard(e);                // the stream starts: silence
+  e.PlayEffectChannel(1);  // effect 0
   EXPECT_EQ(Heard(e), 1000);
   EXPECT_TRUE(e.Mixer().Sounding(1));
   e.Mixer().Stop(1);
   EXPECT_EQ(Heard(e), 0);
 
-  e.PlayEffect(1, 98);  // effect 1 itself
-  EXPECT_EQ(Heard(e), 2000);
-  EXPECT_TRUE(e.Mixer().Sounding(2));
-  e.Mixer().Stop(2);
-  e.PlayEffect(1, 99);  // effect 8 on channel 9 instead
+  e.PlayEffectChannel(9);  // effect 8
   EXPECT_EQ(Heard(e), 9000);
   EXPECT_TRUE(e.Mixer().Sounding(9));
-  EXPECT_FALSE(e.Mixer().Sounding(2));
   e.Mixer().Stop(9);
   Heard(e);
 
-  e.PlayEffect(8, 0);  // never through PlayEffect
-  e.PlayEffect(9, 0);
-  e.PlayEffect(-1, 0);
+  // Channel 0 is the music stream, not an effect; 10 and -1 do not exist.
+  e.PlayEffectChannel(0);
+  e.PlayEffectChannel(10);
+  e.PlayEffectChannel(-1);
   EXPECT_EQ(Heard(e), 0);
-  e.PlayEffectChannel9();
-  EXPECT_EQ(Heard(e), 9000);
-  e.Mixer().Stop(9);
-  Heard(e);
 
   // Effects on different channels overlap.
-  e.PlayEffect(2, 1);
-  e.PlayEffect(3, 1);
+  e.PlayEffectChannel(3);
+  e.PlayEffectChannel(4);
   EXPECT_EQ(Heard(e), 3000 + 4000);
   e.Shutdown(0);
 }
@@ -98,8 +90,8 @@ TEST_F(EngineTest, MissingOrUnreadableEffectIsSilent) {
   EXPECT_FALSE(e.LoadEffect("system/08.wav", 8, FailingLoader));
   EXPECT_EQ(e.Effect(8), nullptr);
   Heard(e);
-  e.PlayEffect(3, 1);
-  e.PlayEffect(1, 120);  // effect 8 missing: silent, no fall-back to 1
+  e.PlayEffectChannel(4);  // effect 3 missing
+  e.PlayEffectChannel(9);  // effect 8 missing: silent
   EXPECT_EQ(Heard(e), 0);
   // A missing file keeps what the slot held; an unreadable one empties it.
   ASSERT_TRUE(e.LoadEffect("system/04.wav", 4, ConstantLoader));
@@ -217,7 +209,7 @@ TEST_F(EngineTest, WithoutTheVorbisLibraryMusicDoesNothing) {
   // Effects still play.
   ASSERT_TRUE(e.LoadEffect("system/05.wav", 5, ConstantLoader));
   Heard(e);
-  e.PlayEffect(5, 1);
+  e.PlayEffectChannel(6);
   EXPECT_EQ(Heard(e), 6000);
   e.Shutdown(0);
 }

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/main.h"
+#include "platform/picture_loader.h"
 #include "recording_host.h"
 #include "replay/replay_recorder.h"
 #include "replay/replay_tap.h"
@@ -31,7 +32,7 @@ void StartUp(TMainForm& form, TRecordingHost& host) {
 
 class FrameAllocTest : public ::testing::Test {
  protected:
-  FrameAllocTest() : host(ZAZO_BINARY_DIR "/"), form(host) {}
+  FrameAllocTest() : host(ZAZO_BINARY_DIR "/", LoadPictureFile), form(host) {}
 
   void SetUp() override { StartUp(form, host); }
 
@@ -91,7 +92,10 @@ TEST_F(FrameAllocTest, VersusAgainstTheComputerDoesNotAllocate) {
 class FrameAllocRecordingTest : public ::testing::Test {
  protected:
   FrameAllocRecordingTest()
-      : host(ZAZO_BINARY_DIR "/"), recorder(Folder()), tap(host, recorder), form(tap) {}
+      : host(ZAZO_BINARY_DIR "/", LoadPictureFile),
+        recorder(Folder()),
+        tap(host, recorder),
+        form(tap) {}
   ~FrameAllocRecordingTest() override {
     const std::string command = "rm -rf '" + Folder() + "'";
     (void)std::system(command.c_str());

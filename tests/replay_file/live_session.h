@@ -11,6 +11,7 @@
 #include <string>
 
 #include "app/main.h"
+#include "platform/picture_loader.h"
 #include "recording_host.h"
 #include "replay/replay_player.h"
 #include "replay/replay_recorder.h"
@@ -63,7 +64,10 @@ class TLiveSession {
   // assets: the folder the recording host reads pictures and finds music in.
   explicit TLiveSession(const std::string& folder, uint32_t clockStart = 0,
                         const std::string& assets = ZAZO_BINARY_DIR "/")
-      : host(assets), recorder(folder + "replays/"), tap(host, recorder), form(tap) {
+      : host(assets, LoadPictureFile),
+        recorder(folder + "replays/"),
+        tap(host, recorder),
+        form(tap) {
     recorder.localTimeNow = [](char out[15]) { std::snprintf(out, 15, "%s", "20261208091530"); };
     host.localTime = "20261208101112";
     host.clock = clockStart;

@@ -16,6 +16,7 @@
 #include <random>
 
 #include "app/main.h"
+#include "platform/picture_loader.h"
 #include "recording_host.h"
 #include "replay/replay_player.h"
 #include "soak_checks.h"
@@ -50,7 +51,7 @@ uint32_t Seed() {
 
 class Soak : public ::testing::Test {
  protected:
-  Soak() : host(ZAZO_BINARY_DIR "/"), form(host) {}
+  Soak() : host(ZAZO_BINARY_DIR "/", LoadPictureFile), form(host) {}
 
   void SetUp() override {
     form.SeedLcg(Seed());

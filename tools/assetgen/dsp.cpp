@@ -4,11 +4,18 @@
 #include <cmath>
 
 void Stereo::Mix(const Stereo& other, double gain, long long at) {
-  long long n = static_cast<long long>(Frames());
-  for (long long i = std::max(0LL, -at); i < static_cast<long long>(other.Frames()) && at + i < n;
-       i++) {
-    l[at + i] += static_cast<float>(other.l[i] * gain);
-    r[at + i] += static_cast<float>(other.r[i] * gain);
+  const long long from = std::max(0LL, -at);
+  const long long to =
+      std::min(static_cast<long long>(other.Frames()), static_cast<long long>(Frames()) - at);
+  if (to <= from) return;
+  // Plain pointers that cannot alias, so the loop runs on vectors.
+  float* __restrict dl = l.data() + (at + from);
+  float* __restrict dr = r.data() + (at + from);
+  const float* __restrict sl = other.l.data() + from;
+  const float* __restrict sr = other.r.data() + from;
+  for (long long i = 0; i < to - from; i++) {
+    dl[i] += static_cast<float>(sl[i] * gain);
+    dr[i] += static_cast<float>(sr[i] * gain);
   }
 }
 

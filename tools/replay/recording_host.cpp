@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/picture_loader.h"
 #include "render/bitmap.h"
 
 namespace {
@@ -20,7 +19,8 @@ bool FileExists(const std::string& dir, const char* relPath) {
 }
 }  // namespace
 
-TRecordingHost::TRecordingHost(std::string assetsDir) : assetsDir_(std::move(assetsDir)) {
+TRecordingHost::TRecordingHost(std::string assetsDir, TPictureReader readPicture)
+    : assetsDir_(std::move(assetsDir)), readPicture_(readPicture) {
   if (!assetsDir_.empty() && assetsDir_.back() != '/') assetsDir_ += '/';
   // Reserved once so that recording inside a frame never allocates.
   events_.reserve(1 << 16);
@@ -33,6 +33,11 @@ void TRecordingHost::Append(const char* line) {
   if (events_.size() + n + 1 > events_.capacity()) return;
   events_.append(line, n);
   events_.push_back('\n');
+}
+
+void TRecordingHost::ClearEvents() {
+  events_.clear();
+  for (int& n : effectChannelPlays) n = 0;
 }
 
 int32_t TRecordingHost::LoadBestScore() {
@@ -48,21 +53,23 @@ bool TRecordingHost::LoadEffect(const char* relPath, int) {
 
 bool TRecordingHost::LoadPicture(const char* relPath, TBitmap& into) {
   if (!readPictures) return true;
-  return LoadPictureFile((assetsDir_ + relPath).c_str(), into);
+  return readPicture_ != nullptr && readPicture_((assetsDir_ + relPath).c_str(), into, nullptr);
 }
 
 uint32_t TRecordingHost::Clock() {
   return clock;
 }
 
-void TRecordingHost::PlayEffect(int n, int32_t) {
+void TRecordingHost::PlayEffect(int request, int channel) {
   char line[32];
-  std::snprintf(line, sizeof line, "sound %d", n);
+  std::snprintf(line, sizeof line, "sound %d", request);
   Append(line);
+  if (channel >= 0 && channel < 10) effectChannelPlays[channel]++;
 }
 
 void TRecordingHost::PlayEffectChannel9() {
   Append("sound ch9");
+  effectChannelPlays[9]++;
 }
 
 void TRecordingHost::ResetMusic() {

@@ -1,6 +1,7 @@
 // A host that plays nothing and writes nothing: it records every call that
 // leaves the game as a line of text, in order, for the replay dump and the
-// tests. Pictures are read from an assets folder through the real loader.
+// tests. Pictures are read from an assets folder through the picture reader
+// it is given (the platform's loader in zazo-replay); it needs no SDL itself.
 #pragma once
 
 #include <cstdint>
@@ -8,10 +9,17 @@
 
 #include "app/game_host.h"
 
+// Reads the picture file at path into `into` (24 bits); false when it is
+// missing or unreadable, with a reason in *error when error is not null.
+// LoadPictureFile (platform/picture_loader.h) is one.
+using TPictureReader = bool (*)(const char* path, TBitmap& into, std::string* error);
+
 class TRecordingHost : public TGameHost {
  public:
   // assetsDir: the folder holding graph/ and system/, ending in '/'.
-  explicit TRecordingHost(std::string assetsDir);
+  // readPicture: how picture files are read; without one every picture is
+  // missing (unless readPictures is false).
+  explicit TRecordingHost(std::string assetsDir, TPictureReader readPicture = nullptr);
 
   // Start-up values.
   int32_t bestScoreAtStart = kBestScoreDefault;
@@ -21,15 +29,19 @@ class TRecordingHost : public TGameHost {
   // an empty picture (for tests of rules that do not care about pixels).
   bool readPictures = true;
 
-  // Events since the last TakeEvents(), one per line ("sound 3\n", ...).
+  // Events since the last ClearEvents(), one per line ("sound 3\n", ...).
   const std::string& Events() const { return events_; }
-  void ClearEvents() { events_.clear(); }
+  // Forgets the events and the effect channel counts.
+  void ClearEvents();
 
   bool closed = false;
   bool scoreWidgetsShown = false;
   char scoreText[40] = {};
   char scoreMd5[40] = {};
   int presentCount = 0;
+  // How often each sound channel was told to play an effect (0: requests
+  // that sound nothing).
+  int effectChannelPlays[10] = {};
 
   static constexpr int32_t kBestScoreDefault = 765;
 
@@ -39,7 +51,7 @@ class TRecordingHost : public TGameHost {
   bool LoadEffect(const char* relPath, int n) override;
   bool LoadPicture(const char* relPath, TBitmap& into) override;
   uint32_t Clock() override;
-  void PlayEffect(int n, int32_t level) override;
+  void PlayEffect(int request, int channel) override;
   void PlayEffectChannel9() override;
   void ResetMusic() override;
   bool ChangeMusic(int fadeOutSeconds, int fadeInSeconds, const char* relPath,
@@ -56,5 +68,6 @@ class TRecordingHost : public TGameHost {
  private:
   void Append(const char* line);
   std::string assetsDir_;
+  TPictureReader readPicture_;
   std::string events_;
 };

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/main.h"
+#include "platform/picture_loader.h"
 #include "recording_host.h"
 #include "render/bmp_file.h"
 #include "replay/replay_format.h"
@@ -29,7 +30,7 @@ int RunReplayFile(std::string_view text, const std::string& name, const TReplayO
   std::string block;
   block.reserve(1 << 14);
   int32_t frame = 0;
-  TRecordingHost recording(options.assetsDir);
+  TRecordingHost recording(options.assetsDir, LoadPictureFile);
   TReplayHost host(&recording);
   auto form = std::make_unique<TMainForm>(host);
   form->FormCreate();

@@ -8,6 +8,7 @@
 
 #include "app/game_state_list.h"
 #include "app/main.h"
+#include "platform/picture_loader.h"
 #include "recording_host.h"
 #include "render/bmp_file.h"
 #include "replay/replay_player.h"
@@ -108,7 +109,7 @@ void AppendDumpBlock(int32_t frame, const TMainForm& f, TRecordingHost& host, st
 }
 
 int RunReplay(const TReplayScript& script, const TReplayOptions& options, FILE* out) {
-  TRecordingHost host(options.assetsDir);
+  TRecordingHost host(options.assetsDir, LoadPictureFile);
   host.bestScoreAtStart = script.best;
   host.localTime = script.time;
   host.clock = 0;

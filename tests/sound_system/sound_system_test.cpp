@@ -8,8 +8,8 @@
 #include <cstdlib>
 
 #include "audio/audio_engine.h"
+#include "audio/audio_test_util.h"
 #include "audio/sound_mixer.h"
-#include "audio_test_util.h"
 #include "platform/sdl_sound_device.h"
 
 namespace {
@@ -79,8 +79,8 @@ TEST_F(SoundSystemTest, RunsWithTheDummyDeviceAndShutsDownAfterOneSecond) {
   sound.ResetMusic();
   EXPECT_TRUE(sound.LoadEffect("system/00.wav", 0));
   EXPECT_FALSE(sound.LoadEffect("system/01.wav", 1));
-  sound.PlayEffect(0, 1);
-  sound.PlayEffect(1, 99);
+  sound.PlayEffectChannel(1);
+  sound.PlayEffectChannel(9);
   EXPECT_TRUE(sound.ChangeMusic(3, 0, "system/bgm_a_01.ogg", true));
   EXPECT_FALSE(sound.ChangeMusic(3, 3, "system/nothing.ogg", false));
   const auto t0 = std::chrono::steady_clock::now();
@@ -102,7 +102,7 @@ TEST_F(SoundSystemTest, NoDeviceMeansSilenceAndOneLineOnStandardError) {
     sound.Create();
     sound.ResetMusic();
     EXPECT_TRUE(sound.LoadEffect("system/00.wav", 0));
-    sound.PlayEffect(0, 1);
+    sound.PlayEffectChannel(1);
     // The music objects still work; nothing is heard.
     EXPECT_TRUE(sound.ChangeMusic(0, 0, "system/bgm_a_01.ogg", true));
     sound.PlayEffectChannel9();
