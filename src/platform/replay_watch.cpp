@@ -87,6 +87,7 @@ int WatchReplay(const char* path) {
   window.ShowWindow();
 
   TWatchControls controls;
+  uint64_t frames = 0, fastFrames = 0;
   for (const TReplayGame& game : games) {
     TReplayPlayer player(game, *form, host);
     player.Start();
@@ -107,6 +108,7 @@ int WatchReplay(const char* path) {
         budget -= delta;
         // Of several frames due at once only the last is shown.
         host.presentFrames = steps + 1 == kMaxStepsPerIdle || budget < player.DeltaAfterNext();
+        if (controls.fast) fastFrames++;
         try {
           player.Step();
         } catch (const std::exception& e) {
@@ -118,6 +120,7 @@ int WatchReplay(const char* path) {
       // Do not bank time while catching up after a stall.
       if (budget > 1000) budget = 1000;
     }
+    frames += player.FramesRun();
     if (controls.quit) break;
   }
   // The end stays on screen a moment, unless the viewer leaves first.
@@ -128,6 +131,8 @@ int WatchReplay(const char* path) {
     SDL_Delay(10);
   }
 
+  std::printf("watched %s: %llu frames, %llu of them at four times the speed\n", path,
+              static_cast<unsigned long long>(frames), static_cast<unsigned long long>(fastFrames));
   window.HideWindow();
   window.ShutdownSound();
   window.DestroyWindow();
