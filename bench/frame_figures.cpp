@@ -159,8 +159,8 @@ double BenchAiStepMaxUs() {
       f.VersusKey(frame % 10 == 0 ? 'V' : 'D');
     }
     // The frame itself: the automatic side's step happens inside PlayFrame.
-    if (f.scene == kScenePlace) f.PlacePiece();
-    if (f.scene == kSceneInvert) f.InvertPiece();
+    if (f.scene == kSceneRequestPlace) f.PlacePiece();
+    if (f.scene == kSceneRequestInvert) f.InvertPiece();
     f.scene = kScenePlay;
     f.PlayFrame();
   }

@@ -12,6 +12,7 @@ packages=(
   xvfb xauth xdotool x11-utils imagemagick python3 xdg-utils openbox
   clang libclang-rt-14-dev
   clang-format git
+  libpng-dev dpkg-dev desktop-file-utils appstream
 )
 
 missing=()

@@ -47,11 +47,11 @@ void TMainForm::IdleFrame(uint32_t now) {
         PlayFrame();
         break;
       }
-      if (scene == kScenePlace) {
+      if (scene == kSceneRequestPlace) {
         PlacePiece();
         continue;
       }
-      if (scene == kSceneInvert) {
+      if (scene == kSceneRequestInvert) {
         InvertPiece();
         continue;
       }

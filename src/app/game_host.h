@@ -20,7 +20,8 @@ class TGameHost {
 
   // ---- start-up services (called by FormCreate / LoadAssets) ----
 
-  // The best score from save/score.dat, or 765 when there is no file.
+  // The best score from save/score.dat, or 765 (kDefaultBestScore) when there
+  // is no file.
   virtual int32_t LoadBestScore() = 0;
 
   // Loads the Vorbis library binding. When it cannot be loaded the host shows

@@ -21,8 +21,11 @@ enum : int32_t {
   kSceneTitleSlide = 110,
   kSceneNewGame = 150,
   kScenePlay = 200,
-  kScenePlace = 210,
-  kSceneInvert = 220,
+  // One-shot requests set by the input handlers between frames; the next
+  // frame serves them (place or invert the piece) before its play update
+  // and returns to kScenePlay.
+  kSceneRequestPlace = 210,
+  kSceneRequestInvert = 220,
   kSceneGameOver = 300,
 };
 
@@ -34,6 +37,12 @@ enum : int32_t {
   kCellWall = 8,
 };
 
+// A clearing cell counts its clearTimer up once per play frame: above
+// kClearingVanishingAfter it shows its about-to-vanish look, and above
+// kClearingVanishesAfter it vanishes while the blocks above drop one row.
+constexpr int32_t kClearingVanishingAfter = 240;
+constexpr int32_t kClearingVanishesAfter = 330;
+
 constexpr int kBoardCols = 16;
 constexpr int kBoardRows = 26;
 constexpr int kWellLeft = 3;     // first column of the well
@@ -43,7 +52,6 @@ constexpr int kWellBottom = 22;  // last row of the well
 constexpr int kEffectCount = 120;
 constexpr int kPieceSlots = 3;
 constexpr int32_t kScoreCap = 99999999;
-constexpr int32_t kDefaultBestScore = 765;
 
 // Sound effects 0..8, each on its own sound channel n + 1 (channel 0 carries
 // the music stream).
@@ -68,10 +76,28 @@ struct TCell {
 struct TMaskCell {
   int32_t filled;          // 0 or 1
   int32_t spriteCol;       // overlay animation frame
-  int32_t overlayCode;     // row of the cell sprite sheet (10..21, 27)
+  int32_t overlayCode;     // a TOverlayCode, also the row of its tile on itemBmp
   int32_t overlayCounter;  // overlay animation counter
   int32_t overlayFrame;    // overlay animation scratch value
   int32_t spare;           // only ever cleared
+};
+
+// Preview overlay codes: 10 + the mask cell's filled (0 or 1) + the kind of
+// the board cell under it, except two looks of their own (an empty mask cell
+// over a block, and over a clearing cell about to vanish). Each is the row
+// of its tile on itemBmp.
+enum TOverlayCode : int32_t {
+  kOverlayNone = 0,  // outside the board, or no preview computed
+  kOverlayBase = 10,
+  kOverlayEmptyOnEmpty = 10,
+  kOverlayPieceOnEmpty = 11,
+  kOverlayPieceOnBlock = 12,  // refused
+  kOverlayEmptyOnClearing = 15,
+  kOverlayPieceOnClearing = 16,
+  kOverlayEmptyOnWall = 18,
+  kOverlayPieceOnWall = 19,  // refused
+  kOverlayEmptyOnBlock = 21,
+  kOverlayEmptyOnVanishing = 27,
 };
 
 // One effect particle.
@@ -127,8 +153,9 @@ class TMainForm {
   // ---------------------------------------------------------------------
   // Pictures (owned here; loaded at start-up)
   // ---------------------------------------------------------------------
-  TBitmap screenBmp, infoBmp, itemBmp, labelBmp, titleBmp, gaugeBmp, scoreBmp, score2Bmp, bgBmp,
-      bgCacheBmp, bomBmp;
+  TBitmap screenBmp, labelBmp, titleBmp, gaugeBmp, bgBmp, bgCacheBmp;
+  // The sheets drawn with their key colour every frame carry a key mask.
+  TKeyedSheet infoBmp, itemBmp, scoreBmp, score2Bmp, bomBmp;
 
   // ---------------------------------------------------------------------
   // Game state and random numbers (src/game)
@@ -159,6 +186,9 @@ class TMainForm {
   void ShiftSlot(int to, int from);
   void MakeDomino(int slot);
   void UpdatePreview();
+  // Forgets where the preview was computed, so the next play update computes
+  // it again (and sounds effect 6) even if the cursor has not moved.
+  void ResetPreview();
   void ComputeOverlay();
   void AnimateOverlay();
   // Cursor key step: moves by (dx, dy), clamps to 0..12 / 0..22, shows it.

@@ -4,17 +4,23 @@
 #include "app/main.h"
 
 namespace {
-// The nine sprite sheets, in loading order, with where they go.
-struct TSheet {
+// The nine sprite sheets, in loading order, with where they go: a plain
+// picture or a keyed sheet (one of the two members is set).
+struct TSheetFile {
   const char* path;
   TBitmap TMainForm::*bitmap;
+  TKeyedSheet TMainForm::*keyed;
 };
-constexpr TSheet kSheets[] = {
-    {"graph/info.bmp", &TMainForm::infoBmp},     {"graph/item.bmp", &TMainForm::itemBmp},
-    {"graph/label.bmp", &TMainForm::labelBmp},   {"graph/title.bmp", &TMainForm::titleBmp},
-    {"graph/gauge.bmp", &TMainForm::gaugeBmp},   {"graph/score.bmp", &TMainForm::scoreBmp},
-    {"graph/score2.bmp", &TMainForm::score2Bmp}, {"graph/bg.bmp", &TMainForm::bgBmp},
-    {"graph/bom.bmp", &TMainForm::bomBmp},
+constexpr TSheetFile kSheets[] = {
+    {"graph/info.bmp", nullptr, &TMainForm::infoBmp},
+    {"graph/item.bmp", nullptr, &TMainForm::itemBmp},
+    {"graph/label.bmp", &TMainForm::labelBmp, nullptr},
+    {"graph/title.bmp", &TMainForm::titleBmp, nullptr},
+    {"graph/gauge.bmp", &TMainForm::gaugeBmp, nullptr},
+    {"graph/score.bmp", nullptr, &TMainForm::scoreBmp},
+    {"graph/score2.bmp", nullptr, &TMainForm::score2Bmp},
+    {"graph/bg.bmp", &TMainForm::bgBmp, nullptr},
+    {"graph/bom.bmp", nullptr, &TMainForm::bomBmp},
 };
 }  // namespace
 
@@ -49,12 +55,14 @@ void TMainForm::LoadAssets() {
     host.LoadEffect(path, n);
   }
   // A missing (or unreadable) picture sets errorCode 1; the others still load.
-  for (const TSheet& sheet : kSheets) {
-    if (!host.LoadPicture(sheet.path, this->*sheet.bitmap)) errorCode = 1;
-  }
-  // The sheets drawn with the key colour every frame get their key masks.
-  for (TBitmap* keyed : {&itemBmp, &scoreBmp, &score2Bmp, &infoBmp, &bomBmp}) {
-    keyed->BuildKeyMask();
+  for (const TSheetFile& sheet : kSheets) {
+    bool loaded = false;
+    if (sheet.bitmap != nullptr) {
+      loaded = host.LoadPicture(sheet.path, this->*sheet.bitmap);
+    } else {
+      (this->*sheet.keyed).Edit([&](TBitmap& b) { loaded = host.LoadPicture(sheet.path, b); });
+    }
+    if (!loaded) errorCode = 1;
   }
 }
 

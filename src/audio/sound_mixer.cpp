@@ -47,11 +47,20 @@ bool TSoundMixer::Sounding(int32_t channel) const {
          channels_[channel].sounding.load(std::memory_order_acquire);
 }
 
+void TSoundMixer::SetOutputGains(int32_t musicPercent, int32_t effectsPercent) {
+  auto clamp = [](int32_t p) { return p < 0 ? 0 : p > 100 ? 100 : p; };
+  musicGain_.store(clamp(musicPercent), std::memory_order_relaxed);
+  effectsGain_.store(clamp(effectsPercent), std::memory_order_relaxed);
+}
+
 void TSoundMixer::Mix(int16_t* out, int32_t frames) {
   mixCount_.fetch_add(1, std::memory_order_seq_cst);
   constexpr int32_t kBlock = 256;
   int32_t acc[kBlock * 2];
+  int32_t music[kBlock * 2];
   int16_t part[kBlock * 2];
+  const int32_t musicGain = musicGain_.load(std::memory_order_relaxed);
+  const int32_t effectsGain = effectsGain_.load(std::memory_order_relaxed);
 
   // Requests first: each channel takes its latest one.
   TMusicStream* stream = stream_.load(std::memory_order_seq_cst);
@@ -78,9 +87,10 @@ void TSoundMixer::Mix(int16_t* out, int32_t frames) {
   for (int32_t done = 0; done < frames;) {
     const int32_t n = frames - done < kBlock ? frames - done : kBlock;
     std::memset(acc, 0, sizeof(int32_t) * size_t(n) * 2);
+    std::memset(music, 0, sizeof(int32_t) * size_t(n) * 2);
     if (stream && channels_[0].state != kIdle) {
       stream->DeviceRead(part, n);
-      for (int32_t i = 0; i < n * 2; i++) acc[i] += part[i];
+      for (int32_t i = 0; i < n * 2; i++) music[i] = part[i];
     }
     for (int32_t c = 1; c < kChannelCount; c++) {
       TChannel& ch = channels_[c];
@@ -110,7 +120,9 @@ void TSoundMixer::Mix(int16_t* out, int32_t frames) {
     }
     int16_t* to = out + size_t(done) * 2;
     for (int32_t i = 0; i < n * 2; i++) {
-      const int32_t v = acc[i];
+      // The listener's volumes after the channels are summed; at 100 % each
+      // this is the plain sum.
+      const int32_t v = (music[i] * musicGain + acc[i] * effectsGain) / 100;
       to[i] = int16_t(v < -32768 ? -32768 : v > 32767 ? 32767 : v);
     }
     done += n;

@@ -36,6 +36,11 @@ class TSoundMixer {
   // Device thread: frames stereo frames of the mixed channels, saturated.
   void Mix(int16_t* out, int32_t frames);
 
+  // The listener's music and effects volumes (0..100 %, 100 at start),
+  // applied to the summed music and the summed effects just before the
+  // output is saturated; the channels' own arithmetic is untouched.
+  void SetOutputGains(int32_t musicPercent, int32_t effectsPercent);
+
   // Whether the channel was sounding at the end of the last mix.
   bool Sounding(int32_t channel) const;
 
@@ -55,6 +60,8 @@ class TSoundMixer {
 
   TChannel channels_[kChannelCount];
   std::atomic<TMusicStream*> stream_{nullptr};
+  std::atomic<int32_t> musicGain_{100};
+  std::atomic<int32_t> effectsGain_{100};
   // Odd while a mix runs.
   std::atomic<uint32_t> mixCount_{0};
 };

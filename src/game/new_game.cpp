@@ -57,8 +57,7 @@ void TMainForm::NewGame() {
   cursorX = 0;
   cursorY = 0;
   cursorShown = 0;
-  previewX = -1;
-  previewY = -1;
+  ResetPreview();
 
   // The frame-rate average starts over with one sample of 60.
   framesThisSecond = 0;

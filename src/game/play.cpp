@@ -21,7 +21,7 @@ void StepOverlay(TMaskCell& m, int32_t step, int32_t wrapAbove) {
 
 void ClearOverlay(TMaskCell& m) {
   m.spriteCol = 0;
-  m.overlayCode = 0;
+  m.overlayCode = kOverlayNone;
   m.overlayCounter = 0;
   m.overlayFrame = 0;
   m.spare = 0;
@@ -79,8 +79,7 @@ void TMainForm::PlacePiece() {
   ShiftSlot(0, 1);
   ShiftSlot(1, 2);
   DealPiece(2);
-  previewX = -1;
-  previewY = -1;
+  ResetPreview();
   // In versus mode a placement ends the turn at the next gauge check.
   if (versusMode == 1) {
     gaugeSub = 0;
@@ -108,8 +107,7 @@ void TMainForm::InvertPiece() {
       ClearOverlay(m);
     }
   }
-  previewX = -1;
-  previewY = -1;
+  ResetPreview();
   scene = kScenePlay;
 }
 
@@ -146,8 +144,7 @@ void TMainForm::ForceRise() {
   PlayEffect(5);
   gauge = 300;
   MakeDomino(0);
-  previewX = -1;
-  previewY = -1;
+  ResetPreview();
 }
 
 void TMainForm::DetectLines() {
@@ -164,8 +161,7 @@ void TMainForm::DetectLines() {
     }
   }
   if (lines > 0) {
-    previewX = -1;
-    previewY = -1;
+    ResetPreview();
     AwardLines(lines, lastRow);
   }
 }
@@ -179,7 +175,7 @@ void TMainForm::AgeClearing() {
       TCell& c = board[x][y];
       if (c.kind != kCellClearing) continue;
       c.clearTimer += 1;
-      if (c.clearTimer > 330) {
+      if (c.clearTimer > kClearingVanishesAfter) {
         CollapseColumn(x, y);
         removed += 1;
       }
@@ -188,8 +184,7 @@ void TMainForm::AgeClearing() {
   }
   if (removed > 0) {
     PlayEffect(2);
-    previewX = -1;
-    previewY = -1;
+    ResetPreview();
   }
 }
 
@@ -209,6 +204,11 @@ void TMainForm::UpdatePreview() {
   previewY = cursorY;
 }
 
+void TMainForm::ResetPreview() {
+  previewX = -1;
+  previewY = -1;
+}
+
 void TMainForm::ComputeOverlay() {
   for (int i = 0; i < 4; i++) {
     for (int j = 0; j < 4; j++) ClearOverlay(pieces[i][j][0]);
@@ -221,9 +221,11 @@ void TMainForm::ComputeOverlay() {
       if (y < 0 || y > kBoardRows - 1) continue;
       TMaskCell& m = pieces[i][j][0];
       const TCell& c = board[x][y];
-      int32_t code = 10 + m.filled + c.kind;
-      if (code == 11 && c.kind == kCellBlock) code = 21;  // empty mask cell over a block
-      if (code == 15 && c.clearTimer > 240) code = 27;    // over a cell about to vanish
+      int32_t code = kOverlayBase + m.filled + c.kind;
+      if (code == kOverlayPieceOnEmpty && c.kind == kCellBlock) code = kOverlayEmptyOnBlock;
+      if (code == kOverlayEmptyOnClearing && c.clearTimer > kClearingVanishingAfter) {
+        code = kOverlayEmptyOnVanishing;
+      }
       m.overlayCode = code;
     }
   }
@@ -234,19 +236,19 @@ void TMainForm::AnimateOverlay() {
     for (int j = 0; j < 4; j++) {
       TMaskCell& m = pieces[i][j][0];
       switch (m.overlayCode) {
-        case 10:
-        case 18:
-        case 21:
+        case kOverlayEmptyOnEmpty:
+        case kOverlayEmptyOnWall:
+        case kOverlayEmptyOnBlock:
           m.spriteCol = 0;
           break;
-        case 11:
-        case 16:
+        case kOverlayPieceOnEmpty:
+        case kOverlayPieceOnClearing:
           StepOverlay(m, 4, 28);
           break;
-        case 12:
-        case 15:
-        case 19:
-        case 27:
+        case kOverlayPieceOnBlock:
+        case kOverlayEmptyOnClearing:
+        case kOverlayPieceOnWall:
+        case kOverlayEmptyOnVanishing:
           StepOverlay(m, 3, 21);
           break;
         default:

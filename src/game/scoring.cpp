@@ -105,8 +105,7 @@ bool TMainForm::AdvanceGauge() {
   if (gauge <= 255) return false;
 
   // The level is completed; the tests below use the level before it grows.
-  previewX = -1;
-  previewY = -1;
+  ResetPreview();
   if (level % 3 == 0) gaugeSpeed += 1;
   if (level % 15 == 0) gaugeSpeed -= 5;
   if (level % 7 == 0) {

@@ -46,9 +46,9 @@ void ApplyPlayKey(TMainForm& f, uint16_t key, const TKeyLayout& k) {
     f.StepCursor(1, 0);
   }
   if (key == k.place) {
-    f.scene = kScenePlace;
+    f.scene = kSceneRequestPlace;
   } else if (key == k.invert) {
-    f.scene = kSceneInvert;
+    f.scene = kSceneRequestInvert;
   } else if (key == k.rise) {
     f.ForceRise();
   }
@@ -181,7 +181,7 @@ void TMainForm::FormMouseDown(TMouseButton button, int32_t x, int32_t y) {
     }
     // Any other click places (right button: inverts) at the current cursor.
     if (versusMode == 1 && (side2Auto == 0 || turnSide != 0)) return;
-    scene = button == kMbRight ? kSceneInvert : kScenePlace;
+    scene = button == kMbRight ? kSceneRequestInvert : kSceneRequestPlace;
     return;
   }
 

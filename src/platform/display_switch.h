@@ -48,6 +48,7 @@ class TDisplayError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// The game's name for its display switch; here it turns an SDL window borderless, no mode change.
 class TDXDraw {
  public:
   static constexpr int kMaxModes = 256;

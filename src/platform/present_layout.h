@@ -14,11 +14,21 @@ struct TFrameRect {
   int32_t h;
 };
 
-// The frame inside an output area of outW x outH pixels: scaled by the
-// largest whole factor that fits (1:1 in a 640 x 480 window), else by the
-// largest size that keeps the 4:3 aspect; centred. An empty output gives an
-// empty rectangle.
+// The frame inside an output area of outW x outH pixels, centred: the
+// largest size that keeps the 4:3 shape, or the largest whole multiple of
+// 640 x 480 when that fills at least 90 % of it (1:1 in a 640 x 480
+// window). An empty output gives an empty rectangle.
 TFrameRect FitFrame(int32_t outW, int32_t outH);
+
+// The whole step (2, 3, ...) the frame is first enlarged to, pixel for
+// pixel, before it is smoothed down to `frame` so the pixels stay crisp;
+// 0 when `frame` is itself a whole multiple (drawn pixel for pixel).
+int32_t SharpStep(const TFrameRect& frame);
+
+// The output rectangle of the frame-pixel rectangle (x, y, w, h) when the
+// frame is placed at `frame` (x, y >= 0): exactly the output pixels that
+// MapPointerToFrame maps into it.
+TFrameRect FrameAreaOnOutput(const TFrameRect& frame, int32_t x, int32_t y, int32_t w, int32_t h);
 
 // Maps a pointer position given in window coordinates (winW x winH, which
 // may differ from the output's pixel size on high-density displays) to

@@ -79,7 +79,7 @@ int WatchReplay(const char* path) {
   text.clear();
   text.shrink_to_fit();
 
-  TSdlHost window(ProgramFolder());
+  TSdlHost window(ChooseGameFolders(ProgramFolder()));
   TReplayHost host(&window);
   auto form = std::make_unique<TMainForm>(host);
   if (!window.CreateWindow()) return 1;

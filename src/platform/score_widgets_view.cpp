@@ -144,11 +144,8 @@ void TScoreWidgetView::Destroy() {
 
 SDL_Rect TScoreWidgetView::ToOutput(const TFrameRect& frame, int32_t x, int32_t y, int32_t w,
                                     int32_t h) const {
-  const int32_t x0 = frame.x + x * frame.w / kFrameWidth;
-  const int32_t y0 = frame.y + y * frame.h / kFrameHeight;
-  const int32_t x1 = frame.x + (x + w) * frame.w / kFrameWidth;
-  const int32_t y1 = frame.y + (y + h) * frame.h / kFrameHeight;
-  return SDL_Rect{x0, y0, x1 - x0, y1 - y0};
+  const TFrameRect r = FrameAreaOnOutput(frame, x, y, w, h);
+  return SDL_Rect{r.x, r.y, r.w, r.h};
 }
 
 void TScoreWidgetView::DrawField(SDL_Renderer* r, const TScoreWidgetState& state, int field,

@@ -1,6 +1,7 @@
 #include "platform/sdl_host.h"
 
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 
 #include "app/main.h"
@@ -33,9 +34,13 @@ void MessageBox(SDL_Window* parent, Uint32 kind, const char* title, const char* 
 // ---------------------------------------------------------------------------
 
 TSdlHost::TSdlHost(std::string exeDir)
-    : exeDir_(std::move(exeDir)),
-      scorePath_(exeDir_ + "save/score.dat"),
-      sound_(exeDir_),
+    : TSdlHost(TGameFolders{exeDir, exeDir, exeDir + "save/", true, 0}) {}
+
+TSdlHost::TSdlHost(const TGameFolders& folders)
+    : folders_(folders),
+      scorePath_(folders.saveDir + "score.dat"),
+      pagePath_(folders.saveDir + "scorereg.html"),
+      sound_(folders.dataDir, folders.programDir),
       dxDraw_(displayPlatform_) {
   // The time zone is read now, not at the first game over inside a frame.
   tzset();
@@ -76,6 +81,8 @@ bool TSdlHost::CreateWindow() {
   // Keys are keys: no input method composing text over the game.
   SDL_StopTextInput();
   widgetView_.Create(renderer_, widgets_);
+  overlayView_.Create(renderer_);
+  OpenGamepads();
   displayPlatform_.window = window_;
   dxDraw_.InitializeDisplay();  // windowed: never refused
   // Black until the first frame.
@@ -98,6 +105,16 @@ void TSdlHost::HideWindow() {
 
 void TSdlHost::DestroyWindow() {
   widgetView_.Destroy();
+  overlayView_.Destroy();
+  for (SDL_GameController*& pad : pads_) {
+    if (pad) SDL_GameControllerClose(pad);
+    pad = nullptr;
+  }
+  if (padsUp_) SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
+  padsUp_ = false;
+  if (sharpTexture_) SDL_DestroyTexture(sharpTexture_);
+  sharpTexture_ = nullptr;
+  sharpStep_ = 0;
   if (frameTexture_) SDL_DestroyTexture(frameTexture_);
   if (renderer_) SDL_DestroyRenderer(renderer_);
   if (window_) SDL_DestroyWindow(window_);
@@ -121,11 +138,47 @@ void TSdlHost::Render() {
   const TFrameRect frame = FitFrame(outW, outH);
   SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
   SDL_RenderClear(renderer_);
-  const SDL_Rect dst{frame.x, frame.y, frame.w, frame.h};
-  if (lastFrame_) SDL_RenderCopy(renderer_, frameTexture_, nullptr, &dst);
-  widgetView_.Draw(renderer_, widgets_, frame, SDL_GetTicks());
+  const uint32_t now = SDL_GetTicks();
+  if (pauseClock_.Paused()) {
+    overlayView_.DrawPause(renderer_, frame);
+  } else {
+    if (lastFrame_) CopyFrame(frame);
+    widgetView_.Draw(renderer_, widgets_, frame, now);
+  }
+  overlayShown_ = volume_.Shown(now);
+  if (overlayShown_ != 0) {
+    overlayView_.DrawVolume(renderer_, frame, overlayShown_,
+                            overlayShown_ == 1 ? volume_.MusicPercent() : volume_.EffectsPercent());
+  }
   SDL_RenderPresent(renderer_);
   repaint_ = false;
+}
+
+void TSdlHost::CopyFrame(const TFrameRect& frame) {
+  const SDL_Rect dst{frame.x, frame.y, frame.w, frame.h};
+  const int32_t step = SharpStep(frame);
+  if (step != sharpStep_) {
+    // Made once per output size (entering full screen), never per frame.
+    if (sharpTexture_) SDL_DestroyTexture(sharpTexture_);
+    sharpTexture_ = nullptr;
+    sharpStep_ = step;
+    if (step > 0) {
+      sharpTexture_ =
+          SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET,
+                            kFrameWidth * step, kFrameHeight * step);
+      if (sharpTexture_) SDL_SetTextureScaleMode(sharpTexture_, SDL_ScaleModeLinear);
+    }
+  }
+  SDL_SetTextureScaleMode(frameTexture_, SDL_ScaleModeNearest);
+  if (step == 0 || !sharpTexture_ || SDL_SetRenderTarget(renderer_, sharpTexture_) != 0) {
+    SDL_RenderCopy(renderer_, frameTexture_, nullptr, &dst);
+    return;
+  }
+  // Pixel for pixel up to the next whole step, then smoothly down: crisp
+  // pixels without uneven rows and columns.
+  SDL_RenderCopy(renderer_, frameTexture_, nullptr, nullptr);
+  SDL_SetRenderTarget(renderer_, nullptr);
+  SDL_RenderCopy(renderer_, sharpTexture_, nullptr, &dst);
 }
 
 void TSdlHost::PresentFrame(const TBitmap& screen) {
@@ -172,12 +225,25 @@ int32_t TSdlHost::LoadBestScore() {
   return LoadBestScoreFile(scorePath_);
 }
 
+bool TSdlHost::ReadySaveFolder(std::string* error) {
+  if (folders_.createMode == 0 || MakeFolderPath(folders_.saveDir, folders_.createMode))
+    return true;
+  *error = "cannot create the folder " + folders_.saveDir + ": " + std::strerror(errno);
+  return false;
+}
+
 void TSdlHost::SaveBestScore(int32_t value) {
   // Also called inside frames (game over): the path is made once, up front.
   std::string error;
-  if (!SaveBestScoreFile(scorePath_, value, &error)) {
+  if (!ReadySaveFolder(&error) || !SaveBestScoreFile(scorePath_, value, &error)) {
     std::fprintf(stderr, "Zazo Puzzle: the best score %d could not be saved: %s\n",
                  static_cast<int>(value), error.c_str());
+    // The player hears of it once a run; the game goes on.
+    if (!saveWarned_) {
+      saveWarned_ = true;
+      const std::string text = "エラー : " + scorePath_ + " にベストスコアを保存できません.";
+      ShowWarning(text.c_str());
+    }
   }
 }
 
@@ -199,13 +265,27 @@ bool TSdlHost::LoadEffect(const char* relPath, int n) {
 
 bool TSdlHost::LoadPicture(const char* relPath, TBitmap& into) {
   std::string error;
-  if (LoadPictureFile((exeDir_ + relPath).c_str(), into, &error)) return true;
-  std::fprintf(stderr, "Zazo Puzzle: picture %s%s: %s\n", exeDir_.c_str(), relPath, error.c_str());
+  if (LoadPictureFile((folders_.dataDir + relPath).c_str(), into, &error)) return true;
+  std::fprintf(stderr, "Zazo Puzzle: picture %s%s: %s\n", folders_.dataDir.c_str(), relPath,
+               error.c_str());
   return false;
 }
 
 uint32_t TSdlHost::Clock() {
-  return SDL_GetTicks();
+  return pauseClock_.GameTime(SDL_GetTicks());
+}
+
+void TSdlHost::TogglePause() {
+  const uint32_t now = SDL_GetTicks();
+  if (pauseClock_.Paused()) {
+    pauseClock_.Resume(now);
+  } else if (form_ && PauseAllowed(form_->scene)) {
+    pauseClock_.Pause(now);
+  } else {
+    return;
+  }
+  sound_.SetPaused(pauseClock_.Paused());
+  repaint_ = true;
 }
 
 void TSdlHost::PlayEffect(int, int channel) {
@@ -264,9 +344,10 @@ void TSdlHost::RegScoreBtnClick() {
   if (dxDraw_.doFullScreen) ToggleFullScreen();
   const std::string page =
       BuildRegistrationPage(widgets_.text[kWidgetScoreEdit], widgets_.text[kWidgetScoreMd5]);
-  const std::string path = exeDir_ + "save/scorereg.html";
+  const std::string& path = pagePath_;
   std::string error;
-  if (WriteFileAtomically(path.c_str(), page.data(), page.size(), &error)) {
+  if (ReadySaveFolder(&error) &&
+      WriteFileAtomically(path.c_str(), page.data(), page.size(), &error)) {
     // Whether a browser opens is not our concern; the game never waits for
     // it (the finished opener is collected later, between frames).
     if (!opener_.Open(pageOpener.c_str(), path.c_str()))

@@ -10,19 +10,28 @@
 
 #include "app/game_host.h"
 #include "platform/display_switch.h"
+#include "platform/input_translation.h"
+#include "platform/overlay_view.h"
 #include "platform/page_opener.h"
+#include "platform/pause_clock.h"
 #include "platform/present_layout.h"
+#include "platform/program_env.h"
 #include "platform/score_widget_state.h"
 #include "platform/score_widgets_view.h"
 #include "platform/sdl_display_platform.h"
 #include "platform/sound_system.h"
+#include "platform/volume_keys.h"
 
 class TMainForm;
 class TReplayRecorder;
 
 class TSdlHost : public TGameHost {
  public:
-  // exeDir: the program's folder, ending in '/'.
+  // The folders the game reads (pictures, sounds) and writes (best score,
+  // registration page); see ChooseGameFolders.
+  explicit TSdlHost(const TGameFolders& folders);
+  // exeDir: the program's folder, ending in '/', with graph/, system/ and a
+  // save/ the game does not create.
   explicit TSdlHost(std::string exeDir);
   ~TSdlHost() override;
   TSdlHost(const TSdlHost&) = delete;
@@ -47,6 +56,15 @@ class TSdlHost : public TGameHost {
   void DrainEvents();
   void HandleEvent(const SDL_Event& event);
   bool QuitRequested() const { return quit_; }
+  // True while the game is paused: the loop runs no frame.
+  bool Paused() const { return pauseClock_.Paused(); }
+  // Pauses in the play scenes, or resumes: the sound held, the clock the
+  // game sees stopped, the pause panel over the picture.
+  void TogglePause();
+  // The listener's volumes in percent (not stored).
+  const TVolumeKeys& Volume() const { return volume_; }
+  // The gamepads playing (0..2).
+  int PadCount() const;
   // Draws the last frame again when the window or the widgets asked for it.
   void RepaintIfNeeded();
 
@@ -54,11 +72,17 @@ class TSdlHost : public TGameHost {
   void ShowErrorBox(const char* text);
 
   // Stops every sound channel, waits, and frees the sound and music objects.
-  void ShutdownSound() { sound_.Shutdown(); }
+  void ShutdownSound() {
+    sound_.SetPaused(false);
+    sound_.Shutdown();
+  }
 
-  const std::string& ExeDir() const { return exeDir_; }
+  const std::string& ExeDir() const { return folders_.programDir; }
   // The folder the game's own files are saved in, ending in '/'.
-  std::string SaveDir() const { return exeDir_ + "save/"; }
+  const std::string& SaveDir() const { return folders_.saveDir; }
+  // The save folder, made in time for the first save when the game creates
+  // it; false with *error set when it cannot be made.
+  bool ReadySaveFolder(std::string* error);
   TDXDraw& DxDraw() { return dxDraw_; }
   TScoreWidgetState& Widgets() { return widgets_; }
   SDL_Window* Window() const { return window_; }
@@ -93,15 +117,31 @@ class TSdlHost : public TGameHost {
  private:
   void Render();
   void UploadFrame(const TBitmap& screen);
+  void CopyFrame(const TFrameRect& frame);
   bool PointerToFrame(int32_t x, int32_t y, int32_t* fx, int32_t* fy) const;
   void OnKeyDown(const SDL_KeyboardEvent& key);
   void OnMouseDown(const SDL_MouseButtonEvent& button);
   void OnMouseUp(const SDL_MouseButtonEvent& button);
   void OnMouseMove(const SDL_MouseMotionEvent& motion);
+  void OpenGamepads();
+  void LoadPadMappings();
+  void OnPadAdded(int deviceIndex);
+  void OnPadRemoved(SDL_JoystickID id);
+  void OnPadButton(const SDL_ControllerButtonEvent& button);
+  void OnPadAxis(const SDL_ControllerAxisEvent& axis);
+  int PadSlot(SDL_JoystickID id) const;
+  TGameView View() const;
+  // Hands translated inputs to the game (while paused only the pause).
+  void Deliver(const TGameInput* in, int n);
+  void GameKey(uint16_t vk, bool alt);
+  void GameMove(int32_t x, int32_t y);
+  void GameClick(int button, int32_t x, int32_t y);
   void CopySelection();
 
-  std::string exeDir_;
-  std::string scorePath_;  // exeDir + "save/score.dat"
+  TGameFolders folders_;
+  std::string scorePath_;    // saveDir + "score.dat"
+  std::string pagePath_;     // saveDir + "scorereg.html"
+  bool saveWarned_ = false;  // the failed save has been told (once a run)
   TSoundSystem sound_;
   SDL_Window* window_ = nullptr;
   SDL_Renderer* renderer_ = nullptr;
@@ -115,5 +155,14 @@ class TSdlHost : public TGameHost {
   bool quit_ = false;
   bool repaint_ = false;
   bool videoUp_ = false;
+  bool padsUp_ = false;
+  SDL_GameController* pads_[TPadTranslator::kPads] = {};
+  TPadTranslator padInput_;
+  TPauseClock pauseClock_;
+  TVolumeKeys volume_;
+  int overlayShown_ = 0;  // the volume overlay on the last present
+  TOverlayView overlayView_;
+  SDL_Texture* sharpTexture_ = nullptr;  // whole-step copy before smoothing
+  int32_t sharpStep_ = 0;
   TPageOpener opener_;  // xdg-open runs not yet collected
 };

@@ -28,8 +28,16 @@ bool IsGameButton(Uint8 button) {
 }  // namespace
 
 void TSdlHost::DrainEvents() {
-  displayPlatform_.SettlePlacement(SDL_GetTicks());
+  const uint32_t now = SDL_GetTicks();
+  displayPlatform_.SettlePlacement(now);
   opener_.ReapFinished();
+  // Held pad directions repeat like a held key.
+  if (form_ && !pauseClock_.Paused()) {
+    TGameInput inputs[TPadTranslator::kMaxInputs];
+    Deliver(inputs, padInput_.Repeat(now, View(), inputs));
+  }
+  // The volume overlay goes after its second, also while nothing else draws.
+  if (volume_.Shown(now) != overlayShown_) repaint_ = true;
   SDL_Event event;
   while (!quit_ && SDL_PollEvent(&event)) {
     try {
@@ -78,6 +86,29 @@ void TSdlHost::HandleEvent(const SDL_Event& event) {
     case SDL_MOUSEMOTION:
       OnMouseMove(event.motion);
       break;
+    case SDL_CONTROLLERDEVICEADDED:
+      OnPadAdded(event.cdevice.which);
+      break;
+    case SDL_JOYDEVICEADDED:
+      // Also a joystick that became a pad by a mapping read since.
+      OnPadAdded(event.jdevice.which);
+      break;
+    case SDL_CONTROLLERDEVICEREMOVED:
+      OnPadRemoved(event.cdevice.which);
+      break;
+    case SDL_CONTROLLERDEVICEREMAPPED: {
+      // A new mapping: whatever was held by the old one is let go.
+      const int slot = PadSlot(event.cdevice.which);
+      if (slot >= 0) padInput_.Release(slot);
+      break;
+    }
+    case SDL_CONTROLLERBUTTONDOWN:
+    case SDL_CONTROLLERBUTTONUP:
+      OnPadButton(event.cbutton);
+      break;
+    case SDL_CONTROLLERAXISMOTION:
+      OnPadAxis(event.caxis);
+      break;
     default:
       break;
   }
@@ -89,10 +120,29 @@ void TSdlHost::OnKeyDown(const SDL_KeyboardEvent& key) {
   if (vk == 0) return;
   const TKeyModifiers mods = KeyModifiersFromSdl(key.keysym.mod);
   switch (widgets_.KeyDown(vk, mods.alt, mods.ctrl, mods.shift)) {
-    case TWidgetAction::kToGame:
-      if (form_) form_->FormKeyDown(vk, mods.alt);
-      if (form_ && recorder) recorder->OnKey(*form_, vk, mods.alt);
+    case TWidgetAction::kToGame: {
+      if (!form_) break;
+      if (mods.alt) {
+        // Alt+Return, also while paused; nothing else is meant with Alt.
+        if (!pauseClock_.Paused() || vk == kVkReturn) GameKey(vk, true);
+        break;
+      }
+      if (!mods.ctrl && volume_.Key(vk, SDL_GetTicks())) {
+        sound_.SetVolumes(volume_.MusicPercent(), volume_.EffectsPercent());
+        repaint_ = true;
+        break;
+      }
+      TGameInput inputs[2];
+      const int n = TranslateKey(vk, View(), inputs);
+      // Esc closes the window also while paused.
+      if (pauseClock_.Paused() && n == 1 && inputs[0].kind == TGameInput::kKey &&
+          inputs[0].vk == kVkEscape) {
+        GameKey(kVkEscape, false);
+        break;
+      }
+      Deliver(inputs, n);
       break;
+    }
     case TWidgetAction::kPressButton:
       RegScoreBtnClick();
       break;
@@ -106,14 +156,13 @@ void TSdlHost::OnKeyDown(const SDL_KeyboardEvent& key) {
 }
 
 void TSdlHost::OnMouseDown(const SDL_MouseButtonEvent& button) {
-  if (!IsGameButton(button.button)) return;
+  if (!IsGameButton(button.button) || pauseClock_.Paused()) return;
   int32_t fx = 0, fy = 0;
   if (!PointerToFrame(button.x, button.y, &fx, &fy)) return;  // on the black border
   const TWidgetAction action =
       widgets_.MouseDown(WidgetButton(button.button), button.clicks, fx, fy);
   if (action == TWidgetAction::kToGame) {
-    if (form_) form_->FormMouseDown(FormButton(button.button), fx, fy);
-    if (form_ && recorder) recorder->OnClick(*form_, FormButton(button.button), fx, fy);
+    if (form_) GameClick(FormButton(button.button), fx, fy);
   } else {
     repaint_ = true;
   }
@@ -140,8 +189,54 @@ void TSdlHost::OnMouseMove(const SDL_MouseMotionEvent& motion) {
     repaint_ = true;
     return;
   }
-  if (inside && form_) form_->FormMouseMove(fx, fy);
-  if (inside && form_ && recorder) recorder->OnMove(*form_, fx, fy);
+  if (inside && form_ && !pauseClock_.Paused()) GameMove(fx, fy);
+}
+
+// The game's handlers, each followed by the replay recorder's note of it.
+void TSdlHost::GameKey(uint16_t vk, bool alt) {
+  form_->FormKeyDown(vk, alt);
+  if (recorder) recorder->OnKey(*form_, vk, alt);
+}
+void TSdlHost::GameMove(int32_t x, int32_t y) {
+  form_->FormMouseMove(x, y);
+  if (recorder) recorder->OnMove(*form_, x, y);
+}
+void TSdlHost::GameClick(int button, int32_t x, int32_t y) {
+  form_->FormMouseDown(static_cast<TMainForm::TMouseButton>(button), x, y);
+  if (recorder) recorder->OnClick(*form_, button, x, y);
+}
+
+TGameView TSdlHost::View() const {
+  TGameView view;
+  if (form_) {
+    view.scene = form_->scene;
+    view.versusMode = form_->versusMode;
+    view.menuChoice = form_->menuChoice;
+  }
+  return view;
+}
+
+void TSdlHost::Deliver(const TGameInput* in, int n) {
+  for (int i = 0; i < n && form_; i++) {
+    if (in[i].kind == TGameInput::kPause) {
+      TogglePause();
+      continue;
+    }
+    if (pauseClock_.Paused()) continue;
+    switch (in[i].kind) {
+      case TGameInput::kKey:
+        GameKey(in[i].vk, false);
+        break;
+      case TGameInput::kPointerMove:
+        GameMove(in[i].x, in[i].y);
+        break;
+      case TGameInput::kClick:
+        GameClick(TMainForm::kMbLeft, in[i].x, in[i].y);
+        break;
+      default:
+        break;
+    }
+  }
 }
 
 void TSdlHost::CopySelection() {

@@ -62,6 +62,10 @@ void TSdlSoundDevice::CheckAlive() {
   Close();
 }
 
+void TSdlSoundDevice::SetPaused(bool paused) {
+  if (device_ != 0) SDL_PauseAudioDevice(device_, paused ? 1 : 0);
+}
+
 void SDLCALL TSdlSoundDevice::Callback(void* userdata, Uint8* stream, int len) {
   static_cast<TAudioEngine*>(userdata)->Mix(reinterpret_cast<int16_t*>(stream), len / 4);
 }

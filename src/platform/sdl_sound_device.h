@@ -27,6 +27,8 @@ class TSdlSoundDevice {
   // A device that stopped working on its own (unplugged, server gone) is
   // closed here, with one line on standard error.
   void CheckAlive();
+  // Holds the output (silence, nothing consumed) or lets it run again.
+  void SetPaused(bool paused);
 
  private:
   static void SDLCALL Callback(void* userdata, Uint8* stream, int len);

@@ -1,18 +1,20 @@
 // TSoundSystem: the game's sound over one SDL2 audio device.
 #include "platform/sound_system.h"
 
+#include "audio/OggWuvorbisLib.h"
 #include "audio/audio_engine.h"
 #include "platform/sdl_sound_device.h"
 
 struct TSoundSystem::TImpl {
-  explicit TImpl(const std::string& exeDir) : engine(exeDir) {}
+  explicit TImpl(const std::string& dataDir) : engine(dataDir) {}
   TAudioEngine engine;
   TSdlSoundDevice device;
   bool created = false;
 };
 
-TSoundSystem::TSoundSystem(std::string exeDir)
-    : impl_(new TImpl(exeDir)), exeDir_(std::move(exeDir)) {}
+TSoundSystem::TSoundSystem(const std::string& dataDir, std::string programDir)
+    : impl_(new TImpl(dataDir)),
+      programDir_(programDir.empty() ? dataDir : std::move(programDir)) {}
 
 TSoundSystem::~TSoundSystem() {
   Shutdown();
@@ -20,7 +22,8 @@ TSoundSystem::~TSoundSystem() {
 }
 
 bool TSoundSystem::LoadVorbisLibrary(std::string* triedPath) {
-  return impl_->engine.LoadVorbisLibrary(triedPath);
+  // Beside the program first, wherever its pictures and sounds are.
+  return LoadVorbisFileDLL(programDir_, triedPath, TVorbisFileDLL::kLibraryName);
 }
 
 void TSoundSystem::Create() {
@@ -53,6 +56,14 @@ bool TSoundSystem::ChangeMusic(int fadeOutSeconds, int fadeInSeconds, const char
                                bool musicOnSlotB) {
   impl_->device.CheckAlive();
   return impl_->engine.ChangeMusic(fadeOutSeconds, fadeInSeconds, relPath, musicOnSlotB);
+}
+
+void TSoundSystem::SetVolumes(int32_t musicPercent, int32_t effectsPercent) {
+  impl_->engine.Mixer().SetOutputGains(musicPercent, effectsPercent);
+}
+
+void TSoundSystem::SetPaused(bool paused) {
+  impl_->device.SetPaused(paused);
 }
 
 void TSoundSystem::Shutdown() {

@@ -11,8 +11,10 @@
 
 class TSoundSystem {
  public:
-  // exeDir: the program's folder, ending in '/'. Creates nothing yet.
-  explicit TSoundSystem(std::string exeDir);
+  // dataDir: the folder holding system/; programDir: the program's own
+  // folder, where the Vorbis library is looked for first (dataDir when
+  // empty). Both end in '/'. Creates nothing yet.
+  explicit TSoundSystem(const std::string& dataDir, std::string programDir = "");
   ~TSoundSystem();  // runs Shutdown() if it has not run
   TSoundSystem(const TSoundSystem&) = delete;
   TSoundSystem& operator=(const TSoundSystem&) = delete;
@@ -37,6 +39,11 @@ class TSoundSystem {
   void ResetMusic();
   bool ChangeMusic(int fadeOutSeconds, int fadeInSeconds, const char* relPath, bool musicOnSlotB);
 
+  // The listener's volumes, 0..100 %, applied to the mixed output.
+  void SetVolumes(int32_t musicPercent, int32_t effectsPercent);
+  // Holds every sound where it is (the game's pause) or lets it go on.
+  void SetPaused(bool paused);
+
   // Stops every channel, waits 1,000 ms, releases the stream (joining its
   // refill thread), the decoders, the player, the effects and the binding.
   void Shutdown();
@@ -44,5 +51,5 @@ class TSoundSystem {
  private:
   struct TImpl;
   TImpl* impl_ = nullptr;
-  std::string exeDir_;
+  std::string programDir_;
 };

@@ -16,13 +16,16 @@
 #include "platform/program_env.h"
 #include "platform/replay_watch.h"
 #include "platform/sdl_host.h"
+#include "platform/window_icon.h"
 #include "replay/replay_recorder.h"
 #include "replay/replay_tap.h"
 
 namespace {
 // Writes the replay of a game that has just ended; a failure costs only it.
-void WriteFinishedReplay(TReplayRecorder& replays) {
+void WriteFinishedReplay(TSdlHost& host, TReplayRecorder& replays) {
+  if (!replays.HasPending()) return;
   std::string error;
+  host.ReadySaveFolder(&error);  // when it cannot be made, the write says so
   if (!replays.WritePending(&error)) {
     std::fprintf(stderr, "Zazo Puzzle: the replay could not be written: %s\n", error.c_str());
   }
@@ -38,7 +41,9 @@ int main(int argc, char** argv) {
     }
     return WatchReplay(argv[2]);
   }
-  TSdlHost host(ProgramFolder());
+  // Pictures and sounds beside the program or installed under share/; the
+  // best score in the program's own save/ or the per-user data folder.
+  TSdlHost host(ChooseGameFolders(ProgramFolder()));
   TReplayRecorder replays(host.SaveDir() + "replays/");
   TReplayTapHost tap(host, replays);
   TMainForm form(tap);
@@ -46,6 +51,7 @@ int main(int argc, char** argv) {
   form.SeedRandom(UtcTimeOfDayMs());
 
   if (!host.CreateWindow()) return 1;
+  SetGameWindowIcon(host.Window());
   host.AttachForm(&form);
   host.recorder = &replays;
   try {
@@ -61,11 +67,12 @@ int main(int argc, char** argv) {
 
   while (true) {
     host.DrainEvents();
-    WriteFinishedReplay(replays);
+    WriteFinishedReplay(host, replays);
     if (host.QuitRequested()) break;
     host.RepaintIfNeeded();
-    // Idle: sleep 1 ms, then at most one frame.
+    // Idle: sleep 1 ms, then at most one frame (none while paused).
     SDL_Delay(1);
+    if (host.Paused()) continue;
     try {
       const uint32_t now = host.Clock();
       replays.BeforeFrame(form, now);
@@ -79,10 +86,9 @@ int main(int argc, char** argv) {
     }
   }
 
-  replays.EndSession(form);
-  WriteFinishedReplay(replays);
+  form.FormDestroy();  // saves the best score, first of all
+  // Gone from the screen at once; the sound's one-second wait follows unseen.
   host.HideWindow();
-  form.FormDestroy();  // saves the best score
   host.ShutdownSound();
   host.DestroyWindow();
   SDL_Quit();

@@ -5,28 +5,24 @@ void TBitmap::SetSize(int32_t width, int32_t height) {
   if (height < 0) height = 0;
   width_ = width;
   height_ = height;
-  keyMaskValid_ = false;
   pixels_.assign(static_cast<size_t>(width) * static_cast<size_t>(height) * 3, 0);
 }
 
 void TBitmap::Clear() {
-  keyMaskValid_ = false;
-  std::vector<uint8_t>().swap(keyMask_);
   width_ = 0;
   height_ = 0;
   std::vector<uint8_t>().swap(pixels_);
 }
 
-void TBitmap::BuildKeyMask() {
-  keyMaskValid_ = false;
-  if (Empty()) return;
-  keyMask_.assign(pixels_.size(), 0);
-  const uint8_t* p = pixels_.data();
+void TKeyedSheet::BuildKeyMask() {
+  const size_t n = bitmap_.ByteSize();
+  keyMask_.assign(n, 0);
+  if (bitmap_.Empty()) return;
+  const uint8_t* p = bitmap_.Data();
   const uint8_t b = p[0], g = p[1], r = p[2];
-  for (size_t i = 0; i + 2 < pixels_.size(); i += 3) {
+  for (size_t i = 0; i + 2 < n; i += 3) {
     if (p[i] == b && p[i + 1] == g && p[i + 2] == r) {
       keyMask_[i] = keyMask_[i + 1] = keyMask_[i + 2] = 0xFF;
     }
   }
-  keyMaskValid_ = true;
 }

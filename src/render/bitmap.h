@@ -29,39 +29,50 @@ class TBitmap {
   int32_t Stride() const { return width_ * 3; }
 
   // Address of the first byte of row y, 0 <= y < Height(). No bounds check.
-  // Writable access drops the key mask (see BuildKeyMask).
-  uint8_t* Row(int32_t y) {
-    keyMaskValid_ = false;
-    return pixels_.data() + static_cast<size_t>(y) * Stride();
-  }
+  uint8_t* Row(int32_t y) { return pixels_.data() + static_cast<size_t>(y) * Stride(); }
   const uint8_t* Row(int32_t y) const { return pixels_.data() + static_cast<size_t>(y) * Stride(); }
 
-  uint8_t* Data() {
-    keyMaskValid_ = false;
-    return pixels_.data();
-  }
+  uint8_t* Data() { return pixels_.data(); }
   const uint8_t* Data() const { return pixels_.data(); }
   size_t ByteSize() const { return pixels_.size(); }
-
-  // The key mask of a sprite sheet: one byte per pixel byte, 0xFF in all
-  // three bytes of every pixel that has the key colour (the top-left
-  // pixel's), 0 elsewhere. The keyed copies use it instead of comparing
-  // colours. Built once after a sheet is loaded (allocates; never inside a
-  // frame). Any writable access to the pixels (Row, Data, SetSize, Clear)
-  // drops it, and the copies then compare colours as before, so the mask can
-  // never disagree with the pixels unless a pixel pointer is kept across a
-  // BuildKeyMask call and written through afterwards.
-  void BuildKeyMask();
-  bool HasKeyMask() const { return keyMaskValid_; }
-  // Row y of the key mask; only while HasKeyMask().
-  const uint8_t* KeyMaskRow(int32_t y) const {
-    return keyMask_.data() + static_cast<size_t>(y) * Stride();
-  }
 
  private:
   int32_t width_ = 0;
   int32_t height_ = 0;
   std::vector<uint8_t> pixels_;
+};
+
+// A sprite sheet drawn with its key colour every frame, together with its
+// key mask: one byte per pixel byte, 0xFF in all three bytes of every pixel
+// that has the key colour (the top-left pixel's), 0 elsewhere. The keyed
+// copies read the mask instead of comparing colours.
+//
+// The pixels can only be read (Bitmap(), or the sheet itself wherever a
+// const TBitmap& is taken). The one way to change them is Edit, which builds
+// the mask again when the edit returns, so the compiler refuses any write
+// that would leave the mask behind the pixels.
+class TKeyedSheet {
+ public:
+  const TBitmap& Bitmap() const { return bitmap_; }
+  operator const TBitmap&() const { return bitmap_; }
+  int32_t Width() const { return bitmap_.Width(); }
+  int32_t Height() const { return bitmap_.Height(); }
+
+  // Calls edit(TBitmap&) with the writable pixels, then builds the mask anew
+  // (allocates; never inside a frame). Keep no pixel pointer past the call.
+  template <class TEdit>
+  void Edit(TEdit&& edit) {
+    edit(bitmap_);
+    BuildKeyMask();
+  }
+
+  // Row y of the key mask, 0 <= y < Height(), laid out like the pixel rows.
+  const uint8_t* KeyMaskRow(int32_t y) const {
+    return keyMask_.data() + static_cast<size_t>(y) * bitmap_.Stride();
+  }
+
+ private:
+  void BuildKeyMask();
+  TBitmap bitmap_;
   std::vector<uint8_t> keyMask_;
-  bool keyMaskValid_ = false;
 };

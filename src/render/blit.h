@@ -35,19 +35,17 @@ void BlitOpaque(int32_t x, int32_t y, const TRect& srcRect, TBitmap& dst, const 
 
 // As BlitOpaque, but skips every source pixel equal to the sheet's key
 // colour: the three bytes of src's top-left pixel, read once per call.
+// From a TKeyedSheet the same is done through its key mask.
 void BlitKeyed(int32_t x, int32_t y, const TRect& srcRect, TBitmap& dst, const TBitmap& src);
+void BlitKeyed(int32_t x, int32_t y, const TRect& srcRect, TBitmap& dst, const TKeyedSheet& src);
 
 // Mixes every non-key source pixel into dst, byte by byte:
 //   dst = (src * (256 - level)) >> 8 + (dst * level) >> 8
 // level 0 draws nothing; above 255 counts as 255 (which darkens dst by one).
 void BlitKeyedBlend(int32_t x, int32_t y, const TRect& srcRect, TBitmap& dst, const TBitmap& src,
                     uint16_t level);
-
-// The keyed copy from a sheet with a key mask uses 64-byte vectors with
-// byte-masked stores where the processor has them (on by default). Turning
-// them off (tests do, to check both ways) falls back to 16-byte vectors.
-// Returns whether they are now in use.
-bool UseWideVectorBlits(bool on);
+void BlitKeyedBlend(int32_t x, int32_t y, const TRect& srcRect, TBitmap& dst,
+                    const TKeyedSheet& src, uint16_t level);
 
 // Copies src into dst row by row; dst's size governs. Rows or columns that
 // src does not have are left as they were.

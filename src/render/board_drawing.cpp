@@ -8,8 +8,6 @@ namespace {
 // through frames 1..7 and starts again.
 constexpr int32_t kShineStart = 200;
 constexpr int32_t kShineEnd = 207;
-// A clearing cell older than this shows its about-to-vanish look.
-constexpr int32_t kVanishingAfter = 240;
 constexpr int32_t kClearingFrames = 8;
 // A blended clearing cell is drawn at level clearTimer - this.
 constexpr int32_t kFadeOffset = 180;
@@ -44,11 +42,10 @@ void TMainForm::AnimateCells() {
         case kCellClearing:
           c.spriteRow = kCellClearing;
           // The preview must show this cell's new look: recompute it once.
-          if (c.clearTimer == kVanishingAfter + 1) {
-            previewX = -1;
-            previewY = -1;
+          if (c.clearTimer == kClearingVanishingAfter + 1) {
+            ResetPreview();
           }
-          if (c.clearTimer > kVanishingAfter) c.spriteRow = sheet::kBlendRowB;
+          if (c.clearTimer > kClearingVanishingAfter) c.spriteRow = sheet::kBlendRowB;
           c.animCounter += 1;
           if (c.animCounter >= kClearingFrames) c.animCounter = 0;
           c.spriteCol = c.animCounter;
@@ -99,7 +96,7 @@ void TMainForm::DrawPreview() {
       const TMaskCell& m = pieces[i][j][0];
       const int32_t px = boardLeft + 16 * (cursorX + i);
       const int32_t py = boardTop + 16 * (cursorY + j);
-      if (m.overlayCode == sheet::kPreviewVanishingCode) {
+      if (m.overlayCode == kOverlayEmptyOnVanishing) {
         BlitKeyed(px, py, sheet::kPreviewVanishing, screenBmp, itemBmp);
       } else {
         BlitOpaque(px, py, sheet::ItemCell(m.spriteCol, m.overlayCode), screenBmp, itemBmp);

@@ -18,8 +18,7 @@ constexpr TRect ItemCell(int32_t col, int32_t row) {
 }
 constexpr TRect kSlotEmpty = ItemCell(0, 0);
 constexpr TRect kSlotFilled = ItemCell(1, 1);
-constexpr TRect kPreviewVanishing = ItemCell(0, 26);  // overlay code 27
-constexpr int32_t kPreviewVanishingCode = 27;
+constexpr TRect kPreviewVanishing = ItemCell(0, 26);  // overlay kOverlayEmptyOnVanishing
 constexpr TRect kTurnMarker = Region(0, 464, 64, 16);
 constexpr TRect kLeaderMarker = Region(64, 464, 64, 16);
 constexpr int32_t kBlendRowA = 27;  // board cells drawn blended

@@ -17,7 +17,7 @@
 namespace {
 
 bool InPlay(int32_t scene) {
-  return scene == kScenePlay || scene == kScenePlace || scene == kSceneInvert;
+  return scene == kScenePlay || scene == kSceneRequestPlace || scene == kSceneRequestInvert;
 }
 
 // A replay this recorder wrote: "yyyymmdd-hhnnss-" then anything, ".zzr".

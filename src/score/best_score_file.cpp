@@ -12,8 +12,6 @@
 
 namespace {
 
-constexpr int32_t kNoFileScore = 765;
-
 // Reads the first line byte by byte, so a file can be fed in small pieces and
 // reading stops as soon as the value is settled.
 class TFirstLineReader {
@@ -119,7 +117,7 @@ int32_t LoadBestScoreFile(const std::string& path, std::string* error) {
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
     if (errno != ENOENT && errno != ENOTDIR) SetError(error, path, std::strerror(errno));
-    return kNoFileScore;
+    return kDefaultBestScore;
   }
   struct stat st;
   const char* notAFile = nullptr;
@@ -133,7 +131,7 @@ int32_t LoadBestScoreFile(const std::string& path, std::string* error) {
   if (notAFile != nullptr) {
     SetError(error, path, notAFile);
     ::close(fd);
-    return kNoFileScore;
+    return kDefaultBestScore;
   }
   TFirstLineReader reader;
   char chunk[64];
@@ -143,7 +141,7 @@ int32_t LoadBestScoreFile(const std::string& path, std::string* error) {
     if (n < 0) {
       SetError(error, path, std::strerror(errno));
       ::close(fd);
-      return kNoFileScore;
+      return kDefaultBestScore;
     }
     if (n == 0 || !reader.Feed(chunk, static_cast<size_t>(n))) break;
   }

@@ -5,6 +5,10 @@
 #include <string>
 #include <string_view>
 
+// The best score when there is no file (also what a script of zazo-replay
+// starts with unless it says otherwise).
+constexpr int32_t kDefaultBestScore = 765;
+
 // The value of the file's first line (line ends CR LF, LF or CR): a signed
 // 32-bit decimal with optional leading blanks and sign. Anything else (no
 // digits, out of range, trailing characters, an empty file) gives 0.
@@ -21,12 +25,12 @@ std::string FormatBestScore(int32_t value);
 // The same into out (at least 14 bytes), NUL-terminated; returns the length.
 int FormatBestScoreTo(int32_t value, char* out, int outSize);
 
-// Reads path: 765 when no file exists, else ParseBestScore of its content.
+// Reads path: kDefaultBestScore when no file exists, else ParseBestScore of its content.
 // Only the first line is read, and no further than the first character that
 // settles the value, however large the file is.
 //
 // A path that exists but cannot be read as a file (a folder, a device, no
-// read permission, a read error) also gives 765, as if there were no file:
+// read permission, a read error) also gives kDefaultBestScore, as if there were no file:
 // its real value is unknown, so it is not shown as 0. It is not overwritten
 // blindly either: the save never replaces a folder or a device, nor a file
 // we may not write to. LoadBestScoreFile(path, &error) then sets error to

@@ -327,3 +327,34 @@ TEST(OggPlayer, DecodingErrorInOneSlotLeavesTheOtherPlaying) {
   for (int i = 0; i < kHalf / 2 && !sound; i++) sound = mixed[i] != 0;
   EXPECT_TRUE(sound);
 }
+
+// The listener's volumes: applied to the summed music and the summed
+// effects after the channels are added, before the output saturates.
+TEST(SoundMixer, OutputGainsScaleMusicAndEffectsApartAndFullIsThePlainSum) {
+  TSoundMixer mixer;
+  TMusicStream stream(
+      kStaging, [](void*, int32_t, int32_t) {}, nullptr);
+  std::vector<int16_t> music(size_t(kStaging) / 2, 1000);
+  stream.Write(0, music.data(), kStaging);
+  mixer.AttachStream(&stream);
+  mixer.PlayLooping(0);
+  TSoundData effect = Constant(1000, 20000), second = Constant(1000, 20000);
+  mixer.Attach(1, &effect);
+  mixer.Attach(2, &second);
+  auto mix = [&](int32_t musicPercent, int32_t effectsPercent) {
+    mixer.SetOutputGains(musicPercent, effectsPercent);
+    mixer.PlayOnce(1);
+    mixer.PlayOnce(2);
+    int16_t out[2 * 10];
+    mixer.Mix(out, 10);
+    return out[0];
+  };
+  EXPECT_EQ(mix(100, 100), 32767);  // 1000 + 40000, saturated as ever
+  EXPECT_EQ(mix(100, 0), 1000);
+  EXPECT_EQ(mix(50, 0), 500);
+  EXPECT_EQ(mix(0, 50), 20000);  // the effects' sum halved, then saturated
+  EXPECT_EQ(mix(30, 10), 300 + 4000);
+  EXPECT_EQ(mix(0, 0), 0);
+  EXPECT_EQ(mix(150, -5), 1000);  // clamped to 100 % and 0 %
+  mixer.AttachStream(nullptr);
+}

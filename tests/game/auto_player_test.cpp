@@ -19,7 +19,7 @@ class AutoPlayerTest : public GameTest {
   // the next frame would. Returns the scene the step left.
   int32_t Step() {
     form.VersusKey(0);
-    if (form.scene == kSceneInvert) form.InvertPiece();
+    if (form.scene == kSceneRequestInvert) form.InvertPiece();
     return form.scene;
   }
 };
@@ -29,14 +29,14 @@ TEST_F(AutoPlayerTest, EmptyWellWalksEveryPlanningStateThenPlacesAnywhere) {
   std::map<int32_t, int> calls;
   std::vector<int32_t> order;
   int steps = 0;
-  while (form.scene != kScenePlace && steps < 100000) {
+  while (form.scene != kSceneRequestPlace && steps < 100000) {
     const int32_t state = form.aiState;
     if (order.empty() || order.back() != state) order.push_back(state);
     calls[state]++;
     Step();
     steps++;
   }
-  ASSERT_EQ(form.scene, kScenePlace);
+  ASSERT_EQ(form.scene, kSceneRequestPlace);
   // The cursor starts in column 0 and state 200 aims at columns 3..12, so the
   // walk visits every state once, in order.
   const std::vector<int32_t> expected = {0, 10, 20, 30, 40, 50, 100, 200, 1000, 1010, 1020};
@@ -88,7 +88,7 @@ TEST_F(AutoPlayerTest, CompletesTheBottomRowWhereTheDealtPieceFits) {
     ASSERT_TRUE(form.cursorY == y || form.cursorY == y + 1);
     steps++;
   }
-  EXPECT_EQ(form.scene, kScenePlace);
+  EXPECT_EQ(form.scene, kSceneRequestPlace);
   EXPECT_EQ(form.cursorY, kWellBottom);
   EXPECT_GT(steps, kWellBottom);
   form.PlacePiece();
@@ -108,7 +108,7 @@ TEST_F(AutoPlayerTest, InvertedPlanAnswersTheInvertKeyAndPlacesTheInverse) {
   while (form.scene == kScenePlay && steps < 1000) {
     const int32_t state = form.aiState;
     form.VersusKey(0);
-    if (form.scene == kSceneInvert) {
+    if (form.scene == kSceneRequestInvert) {
       EXPECT_EQ(state, 40);
       inverts++;
       form.InvertPiece();
@@ -119,7 +119,7 @@ TEST_F(AutoPlayerTest, InvertedPlanAnswersTheInvertKeyAndPlacesTheInverse) {
   EXPECT_EQ(form.aiTargetX, 7);
   EXPECT_EQ(form.aiTargetY, kWellBottom);
   EXPECT_EQ(CountFilled(0), 2);
-  ASSERT_EQ(form.scene, kScenePlace);
+  ASSERT_EQ(form.scene, kSceneRequestPlace);
   form.PlacePiece();
   EXPECT_EQ(CountKind(kCellClearing), 10);
 }
@@ -160,4 +160,28 @@ TEST_F(AutoPlayerTest, EvaluationOperations) {
   EXPECT_FALSE(form.AiFitsAt(6, 19));  // lower cell on a block
   // Planning never touches the real board.
   EXPECT_EQ(form.board[5][20].kind, kCellEmpty);
+}
+
+// With nothing to place and no thousandth frame, the automatic player now and
+// then forces a rise to tip a close game: only while the two scores differ by
+// 1..50 points, whichever side leads.
+TEST_F(AutoPlayerTest, AnyFitStateTipsOnlyAGameCloserThanFiftyOnePoints) {
+  for (int y = kWellTop; y <= kWellBottom; y++) FillRow(y);
+  SetMask(0, {{0, 0}});
+  form.CopyPieceToAi();  // neither the mask nor its inverse fits anywhere
+  form.versusFrames = 2001;
+  auto risesWithin = [&](int32_t lead, int steps) {
+    form.score = 1000 + lead;
+    form.score2 = 1000;
+    form.SeedLcg(4242);
+    form.aiState = 200;
+    for (int i = 0; i < steps; i++) {
+      const uint16_t answer = form.AutoPlayerStep();
+      if (answer == 38) return form.aiState == 0;
+      if (answer != 0) return false;
+    }
+    return false;
+  };
+  for (int32_t lead : {1, -1, 50, -50}) EXPECT_TRUE(risesWithin(lead, 2000)) << "lead " << lead;
+  for (int32_t lead : {0, 51, -51, 5000}) EXPECT_FALSE(risesWithin(lead, 2000)) << "lead " << lead;
 }

@@ -12,7 +12,8 @@ constexpr uint16_t Digit(int d) {
 using InputTest = GameTest;
 
 TEST_F(InputTest, GlobalKeysActInEveryScene) {
-  for (int32_t scene : {kSceneTitle, kSceneTitleSlide, kScenePlay, kScenePlace, kSceneGameOver}) {
+  for (int32_t scene :
+       {kSceneTitle, kSceneTitleSlide, kScenePlay, kSceneRequestPlace, kSceneGameOver}) {
     form.scene = scene;
     host.ClearEvents();
     form.FormKeyDown(kReturn, true);
@@ -78,15 +79,15 @@ TEST_F(InputTest, SinglePlayerKeysAndTheFirstRequestWins) {
   EXPECT_EQ(form.cursorY, 0);
 
   form.FormKeyDown(kV, false);
-  EXPECT_EQ(form.scene, kScenePlace);
+  EXPECT_EQ(form.scene, kSceneRequestPlace);
   form.FormKeyDown(kB, false);  // ignored: a request is pending
   form.FormKeyDown(kA, false);
-  EXPECT_EQ(form.scene, kScenePlace);
+  EXPECT_EQ(form.scene, kSceneRequestPlace);
   EXPECT_EQ(form.cursorX, 12);
 
   form.scene = kScenePlay;
   form.FormKeyDown(kB, false);
-  EXPECT_EQ(form.scene, kSceneInvert);
+  EXPECT_EQ(form.scene, kSceneRequestInvert);
   form.scene = kScenePlay;
   host.ClearEvents();
   form.FormKeyDown(kG, false);
@@ -134,18 +135,18 @@ TEST_F(InputTest, MouseAreasDuringPlay) {
   EXPECT_EQ(form.gauge, 300);
   EXPECT_EQ(form.scene, kScenePlay);
   form.FormMouseDown(TMainForm::kMbLeft, 319, 450);
-  EXPECT_EQ(form.scene, kScenePlace);
+  EXPECT_EQ(form.scene, kSceneRequestPlace);
   form.scene = kScenePlay;
   form.FormMouseDown(TMainForm::kMbLeft, 320, 451);
-  EXPECT_EQ(form.scene, kScenePlace);
+  EXPECT_EQ(form.scene, kSceneRequestPlace);
   form.scene = kScenePlay;
   form.FormMouseDown(TMainForm::kMbRight, 100, 460);
-  EXPECT_EQ(form.scene, kSceneInvert);
+  EXPECT_EQ(form.scene, kSceneRequestInvert);
 
   // Top bar: right click inverts; a left click between the buttons does nothing.
   form.scene = kScenePlay;
   form.FormMouseDown(TMainForm::kMbRight, 50, 5);
-  EXPECT_EQ(form.scene, kSceneInvert);
+  EXPECT_EQ(form.scene, kSceneRequestInvert);
   form.scene = kScenePlay;
   host.ClearEvents();
   form.FormMouseDown(TMainForm::kMbLeft, 300, 5);
@@ -159,7 +160,7 @@ TEST_F(InputTest, MouseAreasDuringPlay) {
   EXPECT_EQ(form.scene, kSceneTitle);
   form.scene = kScenePlay;
   form.FormMouseDown(TMainForm::kMbMiddle, 111, 0);
-  EXPECT_EQ(form.scene, kScenePlace);  // only the left button uses the top bar
+  EXPECT_EQ(form.scene, kSceneRequestPlace);  // only the left button uses the top bar
   form.scene = kScenePlay;
   form.FormMouseDown(TMainForm::kMbLeft, 111, 0);
   EXPECT_EQ(form.scene, kSceneNewGame);
@@ -242,10 +243,10 @@ TEST_F(InputTest, VersusKeysFollowTheSideOnTurn) {
   form.FormKeyDown(kK, false);
   EXPECT_EQ(form.cursorX, 2);
   form.FormKeyDown(kLeftArrow, false);
-  EXPECT_EQ(form.scene, kScenePlace);
+  EXPECT_EQ(form.scene, kSceneRequestPlace);
   form.scene = kScenePlay;
   form.FormKeyDown(kRightArrow, false);
-  EXPECT_EQ(form.scene, kSceneInvert);
+  EXPECT_EQ(form.scene, kSceneRequestInvert);
   form.scene = kScenePlay;
   form.FormKeyDown(40, false);  // the Down arrow is not used
   EXPECT_EQ(form.scene, kScenePlay);

@@ -52,7 +52,7 @@ TEST_F(PlayTest, PlacementOntoClearingCellsMakesBlocksThatDoNotVanish) {
   SetMask(0, {{0, 0}, {1, 0}});
   form.cursorX = 5;
   form.cursorY = 22;
-  form.scene = kScenePlace;
+  form.scene = kSceneRequestPlace;
   form.PlacePiece();
   EXPECT_EQ(form.scene, kScenePlay);
   EXPECT_EQ(Count("sound 0"), 1);

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 namespace {
 
 void ExpectRect(const TFrameRect& r, int32_t x, int32_t y, int32_t w, int32_t h) {
@@ -16,12 +18,24 @@ TEST(PresentLayout, WindowedIsOneToOne) {
   ExpectRect(FitFrame(640, 480), 0, 0, 640, 480);
 }
 
-TEST(PresentLayout, FullScreenUsesTheLargestWholeFactorCentred) {
-  ExpectRect(FitFrame(1920, 1080), 320, 60, 1280, 960);    // factor 2
-  ExpectRect(FitFrame(1024, 768), 192, 144, 640, 480);     // 1.6 fits, so factor 1
-  ExpectRect(FitFrame(2560, 1440), 320, 0, 1920, 1440);    // factor 3
-  ExpectRect(FitFrame(3840, 2160), 640, 120, 2560, 1920);  // factor 4
+TEST(PresentLayout, FullScreenFillsTheHeightWholeStepsOnlyWhenTheyFillNinetyPercent) {
+  // Whole steps where they fill at least 90 % of the 4:3 picture's height.
+  ExpectRect(FitFrame(2560, 1440), 320, 0, 1920, 1440);  // 3 x, 100 %
   ExpectRect(FitFrame(1280, 960), 0, 0, 1280, 960);
+  ExpectRect(FitFrame(1920, 1200), 160, 0, 1600, 1200);  // 2 x would fill only 80 %
+  // Otherwise the largest 4:3 size, smoothed from the next whole step.
+  ExpectRect(FitFrame(1280, 800), 107, 0, 1066, 800);
+  ExpectRect(FitFrame(1366, 768), 171, 0, 1024, 768);
+  ExpectRect(FitFrame(1600, 900), 200, 0, 1200, 900);
+  ExpectRect(FitFrame(1920, 1080), 240, 0, 1440, 1080);  // 2 x would be 88.9 %
+  ExpectRect(FitFrame(3840, 2160), 480, 0, 2880, 2160);  // 4 x would be 88.9 %
+  ExpectRect(FitFrame(1024, 768), 0, 0, 1024, 768);
+  ExpectRect(FitFrame(1328, 1000), 24, 20, 1280, 960);  // 96 %: the whole step
+  EXPECT_EQ(SharpStep(FitFrame(1280, 800)), 2);
+  EXPECT_EQ(SharpStep(FitFrame(1920, 1080)), 3);
+  EXPECT_EQ(SharpStep(FitFrame(3840, 2160)), 5);
+  EXPECT_EQ(SharpStep(FitFrame(2560, 1440)), 0);
+  EXPECT_EQ(SharpStep(FitFrame(640, 480)), 0);
 }
 
 TEST(PresentLayout, SmallerThanTheFrameKeepsTheAspect) {
@@ -31,21 +45,38 @@ TEST(PresentLayout, SmallerThanTheFrameKeepsTheAspect) {
 }
 
 TEST(PresentLayout, PointerMapsBackToFramePixels) {
-  const TFrameRect full = FitFrame(1920, 1080);
+  const TFrameRect whole = FitFrame(2560, 1440);  // 3 x at (320, 0)
   int32_t x = -1, y = -1;
-  ASSERT_TRUE(MapPointerToFrame(full, 1920, 1080, 1920, 1080, 320, 60, &x, &y));
+  ASSERT_TRUE(MapPointerToFrame(whole, 2560, 1440, 2560, 1440, 320, 0, &x, &y));
   EXPECT_EQ(x, 0);
   EXPECT_EQ(y, 0);
-  ASSERT_TRUE(MapPointerToFrame(full, 1920, 1080, 1920, 1080, 1599, 1019, &x, &y));
+  ASSERT_TRUE(MapPointerToFrame(whole, 2560, 1440, 2560, 1440, 2239, 1439, &x, &y));
   EXPECT_EQ(x, 639);
   EXPECT_EQ(y, 479);
-  ASSERT_TRUE(MapPointerToFrame(full, 1920, 1080, 1920, 1080, 320 + 2 * 287, 60 + 2 * 447, &x, &y));
+  ASSERT_TRUE(MapPointerToFrame(whole, 2560, 1440, 2560, 1440, 320 + 3 * 287 + 2, 3 * 447, &x, &y));
   EXPECT_EQ(x, 287);
   EXPECT_EQ(y, 447);
   // The black border is not the game picture.
-  EXPECT_FALSE(MapPointerToFrame(full, 1920, 1080, 1920, 1080, 319, 500, &x, &y));
-  EXPECT_FALSE(MapPointerToFrame(full, 1920, 1080, 1920, 1080, 1600, 500, &x, &y));
-  EXPECT_FALSE(MapPointerToFrame(full, 1920, 1080, 1920, 1080, 700, 59, &x, &y));
+  EXPECT_FALSE(MapPointerToFrame(whole, 2560, 1440, 2560, 1440, 319, 500, &x, &y));
+  EXPECT_FALSE(MapPointerToFrame(whole, 2560, 1440, 2560, 1440, 2240, 500, &x, &y));
+
+  // A smoothed size: every output pixel of the picture maps inside the
+  // frame, and the frame pixel drawn at an output pixel is the one found.
+  for (const auto& [outW, outH] : {std::pair{1280, 800}, {1366, 768}, {1600, 900}, {1920, 1080}}) {
+    const TFrameRect r = FitFrame(outW, outH);
+    for (int32_t fx = 0; fx < 640; fx += 71) {
+      for (int32_t fy = 0; fy < 480; fy += 53) {
+        const TFrameRect cell = FrameAreaOnOutput(r, fx, fy, 1, 1);
+        ASSERT_GT(cell.w, 0);
+        ASSERT_TRUE(MapPointerToFrame(r, outW, outH, outW, outH, cell.x + cell.w / 2,
+                                      cell.y + cell.h / 2, &x, &y));
+        EXPECT_EQ(x, fx) << outW << "x" << outH;
+        EXPECT_EQ(y, fy) << outW << "x" << outH;
+      }
+    }
+    EXPECT_FALSE(MapPointerToFrame(r, outW, outH, outW, outH, r.x - 1, 10, &x, &y));
+    EXPECT_FALSE(MapPointerToFrame(r, outW, outH, outW, outH, r.x + r.w, 10, &x, &y));
+  }
 }
 
 TEST(PresentLayout, WindowedPointerIsUnchangedAndHighDensityScales) {

@@ -5,7 +5,8 @@
 # Sourced by tests/platform_e2e/*.sh, which ctest runs as
 #   bash script BUILD_DIR SOURCE_DIR
 # Each script re-runs itself inside xvfb-run. It is skipped (exit 0, a line
-# starting "skipped:") only when Xvfb itself is not installed.
+# starting "skipped:") only when Xvfb itself is not installed. E2E_SCREEN
+# (default 1024x768x24) sets the virtual screen.
 
 E2E_BUILD=$(cd "$1" && pwd)
 E2E_SOURCE=$(cd "$2" && pwd)
@@ -16,7 +17,10 @@ if [ -z "${ZAZO_E2E_DISPLAY_UP:-}" ]; then
     exit 0
   fi
   export ZAZO_E2E_DISPLAY_UP=1
-  exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$@"
+  # xvfb-run -a takes the first display number without a lock file, so two
+  # checks started together by ctest -j can pick the same one: start each
+  # search at a number of its own.
+  exec xvfb-run -a -n $((100 + $$ % 5000)) -s "-screen 0 ${E2E_SCREEN:-1024x768x24}" bash "$0" "$@"
 fi
 
 set -u
@@ -66,6 +70,21 @@ e2e_fail() {
   fi
   E2E_KEEP=1
   exit 1
+}
+
+# e2e_start_wm: starts openbox on the virtual display, waits until it
+# manages windows, and stops it when the script ends.
+e2e_start_wm() {
+  command -v openbox > /dev/null || e2e_fail "openbox is missing (scripts/install-deps.sh installs it)"
+  command -v xprop > /dev/null || e2e_fail "xprop is missing (scripts/install-deps.sh installs it)"
+  openbox > "$E2E_TMP/openbox.log" 2>&1 &
+  E2E_WM=$!
+  trap 'kill "$E2E_WM" 2> /dev/null; wait "$E2E_WM" 2> /dev/null; e2e_cleanup' EXIT
+  local i
+  for ((i = 0; i < 50; i++)); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2> /dev/null | grep -q "window id" && break
+    sleep 0.1
+  done
 }
 
 # The program and its folders, copied so that the build's own save/ is never
@@ -142,6 +161,17 @@ e2e_bright() {
 # e2e_pixel FILE X Y: "r,g,b" of one pixel, 0..255 each.
 e2e_pixel() {
   "$CONVERT" "$1" -crop "1x1+$2+$3" +repage -depth 8 -format "%[fx:round(255*r)],%[fx:round(255*g)],%[fx:round(255*b)]" info:
+}
+
+# e2e_title_shown GEOMETRY: the number of pixels of the screen's part
+# GEOMETRY (WxH+X+Y, the game picture), scaled back to 640 x 480, that
+# differ from the title picture.
+e2e_title_shown() {
+  e2e_shot "$E2E_TMP/shown.png" 0 0 "$(xwininfo -root | awk '/Width:/ {print $2}')" \
+    "$(xwininfo -root | awk '/Height:/ {print $2}')"
+  "$CONVERT" "$E2E_TMP/shown.png" -crop "$1" +repage -filter box -resize 640x480! "$E2E_TMP/shown_small.png"
+  e2e_crop "$E2E_GAME/graph/title.bmp" "$E2E_TMP/title_sheet.png" 640x480+0+0
+  e2e_diff "$E2E_TMP/shown_small.png" "$E2E_TMP/title_sheet.png"
 }
 
 # e2e_crop IN OUT GEOMETRY

@@ -1,5 +1,5 @@
 // The blit routines: clipping, the key colour, the blend arithmetic, and the
-// word-wise fast paths against a plain pixel-by-pixel reference.
+// plain and key-mask paths against a pixel-by-pixel reference.
 #include "render/blit.h"
 
 #include <gtest/gtest.h>
@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cstring>
 #include <random>
+#include <type_traits>
+#include <utility>
 
 #include "pixels.h"
 
@@ -193,9 +195,9 @@ TEST(Blit, WholeBitmapOperations) {
   EXPECT_TRUE(std::all_of(dst.Data(), dst.Data() + dst.ByteSize(), [](uint8_t b) { return !b; }));
 }
 
-// The word-wise paths give exactly the reference's bytes on random sheets
-// whose pixels often match the key in one, two or all three bytes.
-TEST(Blit, FastPathsMatchReferenceOnRandomInput) {
+// Both paths give exactly the reference's bytes on random sheets whose
+// pixels often match the key in one, two or all three bytes.
+TEST(Blit, PlainAndKeyMaskPathsMatchReferenceOnRandomInput) {
   std::mt19937 rng(12345);
   auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
   const uint8_t key[3] = {0x37, 0xC2, 0x00};
@@ -224,46 +226,46 @@ TEST(Blit, FastPathsMatchReferenceOnRandomInput) {
     const int mode = pick(0, 2);
     const uint16_t level = static_cast<uint16_t>(pick(0, 3) == 0 ? pick(0, 1100) : pick(0, 255));
     TBitmap dstMasked = dst;
-    auto blit = [&](TBitmap& into) {
-      if (mode == 0) BlitOpaque(x, y, r, into, src);
-      if (mode == 1) BlitKeyed(x, y, r, into, src);
-      if (mode == 2) BlitKeyedBlend(x, y, r, into, src, level);
+    auto blit = [&](TBitmap& into, const auto& from) {
+      if (mode == 0) BlitOpaque(x, y, r, into, from);
+      if (mode == 1) BlitKeyed(x, y, r, into, from);
+      if (mode == 2) BlitKeyedBlend(x, y, r, into, from, level);
     };
-    blit(dst);
+    blit(dst, src);
     RefBlit(static_cast<TMode>(mode), x, y, r, want, src, level);
     ASSERT_TRUE(std::equal(dst.Data(), dst.Data() + dst.ByteSize(), want.Data()))
         << "round " << round << " mode " << mode << " rect " << r.Left << "," << r.Top << ","
         << r.Right << "," << r.Bottom << " at " << x << "," << y;
-    // The same through the sheet's key mask, with and without the 64-byte
-    // vectors (where the processor has them).
-    src.BuildKeyMask();
-    ASSERT_EQ(src.HasKeyMask(), !src.Empty());
-    for (bool wide : {false, true}) {
-      TBitmap into = dstMasked;
-      UseWideVectorBlits(wide);
-      blit(into);
-      ASSERT_TRUE(std::equal(into.Data(), into.Data() + into.ByteSize(), want.Data()))
-          << "masked, wide " << wide << ", round " << round << " mode " << mode << " rect "
-          << r.Left << "," << r.Top << "," << r.Right << "," << r.Bottom << " at " << x << "," << y;
-    }
+    // The same from a keyed sheet, through its key mask.
+    TKeyedSheet sheet;
+    sheet.Edit([&](TBitmap& b) { b = src; });
+    blit(dstMasked, sheet);
+    ASSERT_TRUE(std::equal(dstMasked.Data(), dstMasked.Data() + dstMasked.ByteSize(), want.Data()))
+        << "masked, round " << round << " mode " << mode << " rect " << r.Left << "," << r.Top
+        << "," << r.Right << "," << r.Bottom << " at " << x << "," << y;
   }
 }
 
-// A sheet written after its key mask was built draws what it now holds: the
-// write drops the mask, including a new key colour in the top-left pixel.
-TEST(Blit, WritingASheetDropsItsKeyMask) {
-  TBitmap src = Sheet(32, 16);
-  SetPx(src, 5, 5, kKey);
-  src.BuildKeyMask();
-  ASSERT_TRUE(src.HasKeyMask());
+// A keyed sheet hands out no writable pixels: the only write is Edit, after
+// which the mask follows what the sheet now holds, a new key colour included.
+static_assert(std::is_same_v<decltype(std::declval<TKeyedSheet&>().Bitmap()), const TBitmap&>);
+static_assert(!std::is_convertible_v<TKeyedSheet&, TBitmap&>);
+
+TEST(Blit, EditingAKeyedSheetRebuildsItsKeyMask) {
+  TKeyedSheet src;
+  src.Edit([](TBitmap& b) {
+    b = Sheet(32, 16);
+    SetPx(b, 5, 5, kKey);
+  });
   TBitmap dst = Frame();
   BlitKeyed(0, 0, TRect{0, 0, 31, 15}, dst, src);
   EXPECT_EQ(Px(dst, 5, 5), kBack);
   EXPECT_EQ(Px(dst, 6, 5), Px(src, 6, 5));
 
-  SetPx(src, 5, 5, 0x445566);
-  SetPx(src, 0, 0, Px(src, 6, 5));  // the key is now the colour of (6, 5)
-  EXPECT_FALSE(src.HasKeyMask());
+  src.Edit([](TBitmap& b) {
+    SetPx(b, 5, 5, 0x445566);
+    SetPx(b, 0, 0, Px(b, 6, 5));  // the key is now the colour of (6, 5)
+  });
   dst = Frame();
   BlitKeyed(0, 0, TRect{0, 0, 31, 15}, dst, src);
   EXPECT_EQ(Px(dst, 5, 5), 0x445566u);
@@ -272,10 +274,11 @@ TEST(Blit, WritingASheetDropsItsKeyMask) {
   BlitKeyedBlend(0, 0, TRect{0, 0, 31, 15}, dst, src, 128);
   EXPECT_EQ(Px(dst, 6, 5), kBack);
 
-  src.BuildKeyMask();
-  src.SetSize(32, 16);  // all black, the key black too
-  EXPECT_FALSE(src.HasKeyMask());
+  src.Edit([](TBitmap& b) { b.SetSize(32, 16); });  // all black, the key black too
   dst = Frame();
+  BlitKeyed(0, 0, TRect{0, 0, 31, 15}, dst, src);
+  EXPECT_EQ(Px(dst, 7, 7), kBack);
+  src.Edit([](TBitmap& b) { b.Clear(); });  // an empty sheet draws nothing
   BlitKeyed(0, 0, TRect{0, 0, 31, 15}, dst, src);
   EXPECT_EQ(Px(dst, 7, 7), kBack);
 }

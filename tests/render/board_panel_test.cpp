@@ -102,7 +102,8 @@ TEST_F(SceneTest, PieceSlotAndPreviewCells) {
   for (auto& column : form.pieces)
     for (auto& cell : column) cell[0] = TMaskCell{0, 2, 11, 0, 0, 0};
   form.pieces[1][1][0].overlayCode = 27;
-  SetPx(form.itemBmp, 32, 176, kSheetKey);  // a key-coloured pixel in sprite (2, 11)
+  // A key-coloured pixel in sprite (2, 11).
+  form.itemBmp.Edit([](TBitmap& b) { SetPx(b, 32, 176, kSheetKey); });
   form.cursorX = 14;
   form.cursorY = 3;
   form.DrawPreview();

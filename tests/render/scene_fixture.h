@@ -50,21 +50,30 @@ class SceneTest : public ::testing::Test {
     form.bgCacheBmp.SetSize(640, 480);
     FillAll(form.screenBmp, kScreenBack);
 
-    form.itemBmp.SetSize(128, 480);
-    for (int r = 0; r < 30; r++)
-      for (int c = 0; c < 8; c++) FillArea(form.itemBmp, 16 * c, 16 * r, 16, 16, ItemColour(c, r));
-    form.scoreBmp.SetSize(320, 32);
-    form.score2Bmp.SetSize(80, 11);
-    for (int d = 0; d < 10; d++) {
-      FillArea(form.scoreBmp, 32 * d, 0, 32, 32, BigDigit(d));
-      FillArea(form.score2Bmp, 8 * d, 0, 8, 8, SmallDigit(d));
-    }
-    FillArea(form.score2Bmp, 0, 8, 3, 3, kDot1Colour);
-    FillArea(form.score2Bmp, 3, 8, 3, 3, kDot2Colour);
-    form.bomBmp.SetSize(128, 48);
-    for (int look = 0; look < 3; look++)
-      for (int f = 0; f < 8; f++)
-        FillArea(form.bomBmp, 16 * f, 16 * look, 16, 16, BurstColour(look, f));
+    form.itemBmp.Edit([](TBitmap& b) {
+      b.SetSize(128, 480);
+      for (int r = 0; r < 30; r++)
+        for (int c = 0; c < 8; c++) FillArea(b, 16 * c, 16 * r, 16, 16, ItemColour(c, r));
+      SetPx(b, 0, 0, kSheetKey);
+    });
+    form.scoreBmp.Edit([](TBitmap& b) {
+      b.SetSize(320, 32);
+      for (int d = 0; d < 10; d++) FillArea(b, 32 * d, 0, 32, 32, BigDigit(d));
+      SetPx(b, 0, 0, kSheetKey);
+    });
+    form.score2Bmp.Edit([](TBitmap& b) {
+      b.SetSize(80, 11);
+      for (int d = 0; d < 10; d++) FillArea(b, 8 * d, 0, 8, 8, SmallDigit(d));
+      FillArea(b, 0, 8, 3, 3, kDot1Colour);
+      FillArea(b, 3, 8, 3, 3, kDot2Colour);
+      SetPx(b, 0, 0, kSheetKey);
+    });
+    form.bomBmp.Edit([](TBitmap& b) {
+      b.SetSize(128, 48);
+      for (int look = 0; look < 3; look++)
+        for (int f = 0; f < 8; f++) FillArea(b, 16 * f, 16 * look, 16, 16, BurstColour(look, f));
+      SetPx(b, 0, 0, kSheetKey);
+    });
     form.gaugeBmp.SetSize(256, 16);
     for (int x = 0; x < 256; x++) FillArea(form.gaugeBmp, x, 0, 1, 16, GaugeColour(x));
     form.titleBmp.SetSize(640, 1040);
@@ -72,13 +81,14 @@ class SceneTest : public ::testing::Test {
     for (TBitmap* b : {&form.titleBmp, &form.bgBmp})
       for (int y = 0; y < b->Height(); y++)
         for (int x = 0; x < 640; x++) SetPx(*b, x, y, PictureColour(x, y));
-    form.infoBmp.SetSize(96, 120);
-    FillAll(form.infoBmp, kInfoColour);
+    form.infoBmp.Edit([](TBitmap& b) {
+      b.SetSize(96, 120);
+      FillAll(b, kInfoColour);
+      SetPx(b, 0, 0, kSheetKey);
+    });
     form.labelBmp.SetSize(96, 156);
     FillAll(form.labelBmp, kLabelColour);
-    for (TBitmap* b : {&form.itemBmp, &form.scoreBmp, &form.score2Bmp, &form.bomBmp, &form.gaugeBmp,
-                       &form.infoBmp, &form.labelBmp})
-      SetPx(*b, 0, 0, kSheetKey);
+    for (TBitmap* b : {&form.gaugeBmp, &form.labelBmp}) SetPx(*b, 0, 0, kSheetKey);
     form.SeedMt(2024);
   }
 

@@ -43,10 +43,10 @@ inline bool CheckAfterFrame(const TMainForm& f, int32_t sceneBefore, bool boardB
   }
   const bool slideEnded =
       f.scene == kSceneNewGame && sceneBefore == kSceneTitleSlide && f.titleSlide > 600;
-  const bool computerRequest = (f.scene == kScenePlace || f.scene == kSceneInvert) &&
+  const bool computerRequest = (f.scene == kSceneRequestPlace || f.scene == kSceneRequestInvert) &&
                                f.versusMode == 1 && f.side2Auto == 1 &&
-                               (sceneBefore == kScenePlay || sceneBefore == kScenePlace ||
-                                sceneBefore == kSceneInvert || sceneBefore == kSceneNewGame);
+                               (sceneBefore == kScenePlay || sceneBefore == kSceneRequestPlace ||
+                                sceneBefore == kSceneRequestInvert || sceneBefore == kSceneNewGame);
   if (f.scene != kSceneTitle && f.scene != kSceneTitleSlide && f.scene != kScenePlay &&
       f.scene != kSceneGameOver && !slideEnded && !computerRequest) {
     std::snprintf(why, n, "a frame ended in scene %d", f.scene);

@@ -153,13 +153,15 @@ TEST_F(Soak, RandomInputAcrossAllModesKeepsTheGameSound) {
 // Picture files smaller than the regions the game cuts from them (a damaged
 // or home-made sheet) still draw what they hold, nothing outside it.
 TEST_F(Soak, SheetsSmallerThanTheirRegionsDrawWhatTheyHold) {
-  TBitmap* sheets[] = {&form.infoBmp,   &form.itemBmp,  &form.labelBmp,
-                       &form.titleBmp,  &form.gaugeBmp, &form.scoreBmp,
-                       &form.score2Bmp, &form.bgBmp,    &form.bomBmp};
-  for (TBitmap* sheet : sheets) {
-    sheet->SetSize(int32_t(1 + Below(40)), int32_t(1 + Below(40)));
-    for (size_t i = 0; i < sheet->ByteSize(); i++) sheet->Data()[i] = uint8_t(input.rng());
-  }
+  auto scramble = [&](TBitmap& sheet) {
+    sheet.SetSize(int32_t(1 + Below(40)), int32_t(1 + Below(40)));
+    for (size_t i = 0; i < sheet.ByteSize(); i++) sheet.Data()[i] = uint8_t(input.rng());
+  };
+  for (TBitmap* sheet : {&form.labelBmp, &form.titleBmp, &form.gaugeBmp, &form.bgBmp})
+    scramble(*sheet);
+  for (TKeyedSheet* sheet :
+       {&form.infoBmp, &form.itemBmp, &form.scoreBmp, &form.score2Bmp, &form.bomBmp})
+    sheet->Edit(scramble);
   TFigures f;
   Run(20000, f);
   if (HasFatalFailure()) return;

@@ -1,13 +1,15 @@
 // zazo-assetgen: draws, synthesises and writes every picture, sound effect
 // and music track of the game.
 //
-//   zazo-assetgen OUTDIR [pictures] [sounds] [music]
+//   zazo-assetgen OUTDIR [pictures] [sounds] [music] [icons]
 //
-// Writes OUTDIR/graph/*.bmp, OUTDIR/system/*.wav and *.ogg, and creates
-// OUTDIR/save. Naming parts limits the run to them (all by default). The
-// files are the same bytes on every run: nothing depends on the time, on
-// unseeded randomness or on the order in which the two worker threads
-// finish their jobs. Exit status 0, 1 on any failure, 2 for bad usage.
+// Writes OUTDIR/graph/*.bmp, OUTDIR/system/*.wav and *.ogg, the desktop
+// icons OUTDIR/icons/hicolor/NxN/apps/zazo-puzzle.png with the window icon
+// OUTDIR/icons/window_icon.inc, and creates OUTDIR/save. Naming parts
+// limits the run to them (all by default). The files are the same bytes on
+// every run: nothing depends on the time, on unseeded randomness or on the
+// order in which the two worker threads finish their jobs. Exit status 0, 1 on any failure, 2 for
+// bad usage.
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -18,6 +20,7 @@
 #include <vector>
 
 #include "font_text.h"
+#include "icon.h"
 #include "music.h"
 #include "sheets.h"
 #include "sound_effects.h"
@@ -37,11 +40,11 @@ double Seconds(std::chrono::steady_clock::time_point since) {
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: zazo-assetgen OUTDIR [pictures] [sounds] [music]\n");
+    std::fprintf(stderr, "usage: zazo-assetgen OUTDIR [pictures] [sounds] [music] [icons]\n");
     return 2;
   }
   std::string out = argv[1];
-  bool pictures = argc == 2, sounds = argc == 2, music = argc == 2;
+  bool pictures = argc == 2, sounds = argc == 2, music = argc == 2, icons = argc == 2;
   for (int i = 2; i < argc; i++) {
     std::string part = argv[i];
     if (part == "pictures") {
@@ -50,6 +53,8 @@ int main(int argc, char** argv) {
       sounds = true;
     } else if (part == "music") {
       music = true;
+    } else if (part == "icons") {
+      icons = true;
     } else {
       std::fprintf(stderr, "zazo-assetgen: unknown part '%s'\n", part.c_str());
       return 2;
@@ -82,6 +87,7 @@ int main(int argc, char** argv) {
     std::printf("zazo-assetgen: font %s\n", FontDescription().c_str());
     jobs.push_back({"pictures", [graphDir](std::string* e) { return WritePictures(graphDir, e); }});
   }
+  if (icons) jobs.push_back({"icons", [out](std::string* e) { return WriteIcons(out, e); }});
   if (sounds)
     jobs.push_back(
         {"sound effects", [systemDir](std::string* e) { return WriteSoundEffects(systemDir, e); }});

@@ -89,11 +89,14 @@ void DrawLogo(Canvas& c) {
            Align::Centre);
 }
 
-// The controls a new player needs: the game has no other help.
+// The controls a new player needs: the game has no other help. Every
+// Japanese word has its English beside it, in a smaller, paler face.
 void DrawHelp(Canvas& c) {
-  DrawGlassPanel(c, 14, 316, 626, 474, 10, kPanelTint, 0.82f, kAccent);
+  DrawGlassPanel(c, 14, 316, 626, 477, 10, kPanelTint, 0.82f, kAccent);
   TextStyle head = CaptionStyle(13, palette::kGold);
+  TextStyle headEn = CaptionStyle(10, RgbOf(230, 200, 120));
   TextStyle text = CaptionStyle(12, RgbOf(226, 232, 250));
+  TextStyle english = CaptionStyle(10, RgbOf(160, 178, 220));
   TextStyle rule = CaptionStyle(12, RgbOf(200, 214, 245));
   DrawText(
       c, 320, 335,
@@ -104,41 +107,62 @@ void DrawHelp(Canvas& c) {
   struct Line {
     std::vector<std::string> keys;
     std::string word;
+    std::string en;
   };
-  auto column = [&](float x, const std::string& title, const std::vector<Line>& lines) {
+  // A Japanese word with its English after it; returns the end.
+  auto words = [&](float x, float baseline, const Line& line) {
+    DrawText(c, x, baseline, line.word, text);
+    x += MeasureText(line.word, text) + 4;
+    DrawText(c, x, baseline, line.en, english);
+    return x + MeasureText(line.en, english);
+  };
+  auto column = [&](float x, const std::string& title, const std::string& titleEn,
+                    const std::vector<Line>& lines) {
     DrawText(c, x, 362, title, head);
-    float y = 369;
+    DrawText(c, x + MeasureText(title, head) + 5, 362, titleEn, headEn);
+    float y = 368;
     for (const Line& line : lines) {
       float kx = x;
       for (const std::string& key : line.keys) kx += DrawKeycap(c, kx, y, 15, key) + 2;
-      DrawText(c, kx + 4, y + 12, line.word, text);
-      y += 18.5f;
+      words(kx + 4, y + 12, line);
+      y += 17;
     }
   };
-  column(30, "ひとりプレイ・1P",
-         {{{"W", "A", "S", "D"}, "カーソル移動"},
-          {{"V"}, "置く"},
-          {{"B"}, "反転"},
-          {{"G"}, "せり上げ (得点)"}});
-  column(232, "2P (ふたりで対戦)",
-         {{{"U", "H", "J", "K"}, "カーソル移動"},
-          {{"←"}, "置く"},
-          {{"→"}, "反転"},
-          {{"↑"}, "せり上げ"}});
-  column(420, "マウス",
-         {{{"動かす"}, "カーソル移動"},
-          {{"左クリック"}, "置く"},
-          {{"右クリック"}, "反転"},
-          {{"ゲージをクリック"}, "せり上げ"}});
-  DrawLine(c, 30, 446.5f, 610, 446.5f, 1, WithAlpha(kAccent, 0.35f));
-  float x = 30, y = 452;
-  const std::vector<Line> misc = {{{"1"}, "背景"},       {{"2"}, "エフェクト"},
-                                  {{"7"}, "リスタート"}, {{"8"}, "タイトル"},
-                                  {{"Esc"}, "終了"},     {{"Alt+Enter"}, "全画面"}};
-  for (const Line& line : misc) {
-    x += DrawKeycap(c, x, y, 15, line.keys[0]) + 4;
-    DrawText(c, x, y + 12, line.word, text);
-    x += MeasureText(line.word, text) + 14;
+  column(30, "ひとりプレイ・1P", "1 player",
+         {{{"W", "A", "S", "D"}, "カーソル移動", "move"},
+          {{"V"}, "置く", "place"},
+          {{"B"}, "反転", "flip"},
+          {{"G"}, "せり上げ (得点)", "raise"}});
+  column(232, "2P (ふたりで対戦)", "2 players",
+         {{{"U", "H", "J", "K"}, "カーソル移動", "move"},
+          {{"←"}, "置く", "place"},
+          {{"→"}, "反転", "flip"},
+          {{"↑"}, "せり上げ", "raise"}});
+  column(420, "マウス", "mouse",
+         {{{"動かす"}, "カーソル移動", "move"},
+          {{"左クリック"}, "置く", "place"},
+          {{"右クリック"}, "反転", "flip"},
+          {{"ゲージをクリック"}, "せり上げ", "raise"}});
+  DrawLine(c, 30, 438.5f, 610, 438.5f, 1, WithAlpha(kAccent, 0.35f));
+  const std::vector<Line> rows[2] = {
+      {{{"1"}, "背景", "background"},
+       {{"2"}, "エフェクト", "effects"},
+       {{"7"}, "リスタート", "restart"},
+       {{"8"}, "タイトル", "title"},
+       {{"Esc"}, "終了", "quit"}},
+      {{{"Alt+Enter"}, "全画面", "full screen"},
+       {{"P"}, "一時停止", "pause"},
+       {{"-", "="}, "音楽", "music"},
+       {{"[", "]"}, "効果音", "sound"}},
+  };
+  float y = 442;
+  for (const std::vector<Line>& row : rows) {
+    float x = 30;
+    for (const Line& line : row) {
+      for (const std::string& key : line.keys) x += DrawKeycap(c, x, y, 15, key) + 2;
+      x = words(x + 2, y + 12, line) + 14;
+    }
+    y += 17;
   }
 }
 
@@ -150,13 +174,14 @@ void DrawScorePlate(Canvas& c) {
 struct MenuItem {
   const char* key;
   const char* title;
+  const char* english;  // beside the title, for players who read no Japanese
   const char* note;
 };
 const MenuItem kMenu[4] = {
-    {"4", "ひとりで遊ぶ", "レベル 1 から"},
-    {"5", "上級者モード", "レベル 99 から"},
-    {"3", "ふたりで対戦", "1P と 2P が交代で"},
-    {"6", "コンピュータと対戦", "2P はコンピュータ"},
+    {"4", "ひとりで遊ぶ", "1 player", "レベル 1 から"},
+    {"5", "上級者モード", "expert", "レベル 99 から"},
+    {"3", "ふたりで対戦", "2 players", "1P と 2P が交代で"},
+    {"6", "コンピュータと対戦", "vs CPU", "2P はコンピュータ"},
 };
 
 // Menu strip c (0 = no item highlighted) drawn at (0, y) of the canvas,
@@ -199,6 +224,9 @@ void DrawMenuStrip(Canvas& c, const Canvas& backdrop, int y, int highlighted) {
       title.outlineColour = RgbOf(10, 30, 90);
     }
     DrawText(c, 190, bottom - 6, kMenu[i].title, title);
+    TextStyle english = CaptionStyle(11, on ? RgbOf(255, 255, 255) : RgbOf(170, 186, 225));
+    DrawText(c, 190 + MeasureText(kMenu[i].title, title) + 7, bottom - 6, kMenu[i].english,
+             english);
     TextStyle note = CaptionStyle(12, on ? RgbOf(255, 240, 170) : RgbOf(150, 166, 205));
     DrawText(c, 478, bottom - 7, kMenu[i].note, note, Align::Right);
   }

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/game_host.h"
+#include "score/best_score_file.h"
 
 // Reads the picture file at path into `into` (24 bits); false when it is
 // missing or unreadable, with a reason in *error when error is not null.
@@ -22,7 +23,7 @@ class TRecordingHost : public TGameHost {
   explicit TRecordingHost(std::string assetsDir, TPictureReader readPicture = nullptr);
 
   // Start-up values.
-  int32_t bestScoreAtStart = kBestScoreDefault;
+  int32_t bestScoreAtStart = kDefaultBestScore;
   std::string localTime = "20000101000000";
   uint32_t clock = 0;  // the simulated millisecond clock
   // When false, pictures are not read at all and every load "succeeds" with
@@ -42,8 +43,6 @@ class TRecordingHost : public TGameHost {
   // How often each sound channel was told to play an effect (0: requests
   // that sound nothing).
   int effectChannelPlays[10] = {};
-
-  static constexpr int32_t kBestScoreDefault = 765;
 
   int32_t LoadBestScore() override;
   bool LoadVorbisLibrary() override;

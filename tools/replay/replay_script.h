@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "score/best_score_file.h"
+
 struct TReplayEvent {
   enum TKind { kKey, kMove, kDown };
   int32_t frame = 0;  // delivered before this frame runs (>= 1)
@@ -24,7 +26,7 @@ struct TReplayEvent {
 struct TReplayScript {
   uint32_t seedMt = 5489;
   uint32_t seedLcg = 0;
-  int32_t best = 765;
+  int32_t best = kDefaultBestScore;
   std::string time = "20000101000000";
   int32_t frames = 0;                // the largest F of the run directives
   std::vector<TReplayEvent> events;  // in file order

@@ -1,0 +1,37 @@
+#include "platform/volume_keys.h"
+
+bool TVolumeKeys::Key(uint16_t vk, uint32_t nowMs) {
+  int32_t* volume = nullptr;
+  int32_t step = 0;
+  switch (vk) {
+    case 189:  // '-'
+      volume = &music_;
+      step = -kStep;
+      break;
+    case 187:  // '='
+      volume = &music_;
+      step = kStep;
+      break;
+    case 219:  // '['
+      volume = &effects_;
+      step = -kStep;
+      break;
+    case 221:  // ']'
+      volume = &effects_;
+      step = kStep;
+      break;
+    default:
+      return false;
+  }
+  *volume += step;
+  if (*volume < 0) *volume = 0;
+  if (*volume > 100) *volume = 100;
+  shown_ = volume == &music_ ? 1 : 2;
+  shownAt_ = nowMs;
+  return true;
+}
+
+int TVolumeKeys::Shown(uint32_t nowMs) const {
+  if (shown_ == 0 || nowMs - shownAt_ >= kShowMs) return 0;
+  return shown_;
+}

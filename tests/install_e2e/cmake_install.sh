@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# `cmake --install BUILD --prefix DIR`: the program in DIR/bin finds its data
+# in DIR/share/zazo-puzzle, runs from another working directory as an
+# unprivileged user and as root, keeps the best score per user and writes
+# nothing under DIR.
+source "$(dirname "$0")/install_lib.bash"
+
+prefix="$E2E_TMP/prefix"
+cmake --install "$E2E_BUILD" --prefix "$prefix" > "$E2E_TMP/install.log" 2>&1 ||
+  { cat "$E2E_TMP/install.log"; e2e_fail "cmake --install failed"; }
+[ -x "$prefix/bin/zazo-puzzle" ] || e2e_fail "no $prefix/bin/zazo-puzzle"
+[ -d "$prefix/share/zazo-puzzle/graph" ] || e2e_fail "no $prefix/share/zazo-puzzle/graph"
+[ ! -e "$prefix/bin/graph" ] && [ ! -e "$prefix/bin/save" ] || e2e_fail "data installed beside the program"
+chmod -R a+rX "$prefix"
+
+inst_play_and_save "$INST_USER" "$prefix/bin/zazo-puzzle" "$prefix/share/zazo-puzzle/" "$prefix"
+inst_play_and_save root "$prefix/bin/zazo-puzzle" "$prefix/share/zazo-puzzle/" "$prefix"
+
+# A best score that cannot be saved (a file where the data folder would go):
+# the warning box says so once; the game goes on, and a second failed save
+# in the same run shows nothing.
+echo "--- a save that fails"
+home=$(inst_home "$INST_USER")
+blocked="$home/.local"
+echo "in the way" > "$blocked"
+chown "$INST_USER" "$blocked"
+inst_launch "$INST_USER" "$home" "$prefix/bin/zazo-puzzle" "$home"
+read -r wid w h x y < <(e2e_window "Zazo Puzzle" 15) || e2e_fail "no window \"Zazo Puzzle\""
+sleep 1
+xdotool key --window "$wid" 4
+sleep 1.5
+xdotool key --window "$wid" 8
+read -r box bw bh bx by < <(e2e_window "警告" 10) || e2e_fail "no warning box for the failed save"
+grep -q "エラー : $home/.local/share/zazo-puzzle/score.dat にベストスコアを保存できません." "$E2E_LOG" ||
+  e2e_fail "the warning does not name the score file"
+xdotool key --window "$box" Return
+e2e_gone "警告" 5 || e2e_fail "Return did not close the warning box"
+# The game goes on: another game starts, and its save fails without a box.
+xdotool key --window "$wid" 4
+sleep 1.5
+e2e_shot "$E2E_TMP/again.png" "$x" "$y" 640 480
+[ "$(e2e_colours "$E2E_TMP/again.png")" -gt 200 ] || e2e_fail "no game after the warning"
+xdotool key --window "$wid" 8
+sleep 1
+e2e_window "警告" 0 > /dev/null && e2e_fail "a second warning box in the same run"
+inst_quit "$wid"
+[ "$(grep -c "could not be saved" "$E2E_LOG")" -ge 3 ] || e2e_fail "the failed saves were not all said"
+[ "$(grep -c "警告" "$E2E_LOG")" -eq 1 ] || e2e_fail "the warning was given more than once"
+[ "$(cat "$blocked")" = "in the way" ] || e2e_fail "the file in the way was changed"
+echo "ok"
