@@ -78,7 +78,7 @@ void TSdlHost::OpenGamepads() {
 }
 
 void TSdlHost::LoadPadMappings() {
-  const std::string files[2] = {folders_.programDir + "gamecontrollerdb.txt",
+  const std::string files[2] = {ExeDir() + "gamecontrollerdb.txt",
                                 ConfigFolder() + "gamecontrollerdb.txt"};
   for (const std::string& file : files) {
     if (file == "gamecontrollerdb.txt" || !FileExists(file)) continue;
