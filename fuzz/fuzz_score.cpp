@@ -1,6 +1,7 @@
 // The best-score file: ParseBestScore against a plain reference reading of
 // the rule (optional UTF-8 byte-order mark, blanks, sign, digits, then the
-// line end or the end of the file; anything else or out of range is 0), the
+// line end or the end of the file within kBestScoreLineMax bytes; anything
+// else or out of range is 0), the
 // same bytes read back from a real file by LoadBestScoreFile, and the saved
 // text read back to its value.
 #include <unistd.h>
@@ -29,6 +30,9 @@ int32_t Reference(std::string_view s) {
   }
   if (i == digits) return 0;
   if (i < s.size() && s[i] != '\r' && s[i] != '\n') return 0;
+  // The line end must come within the first kBestScoreLineMax bytes (or the
+  // file end no later).
+  if (i < s.size() ? i >= kBestScoreLineMax : i > kBestScoreLineMax) return 0;
   if (negative) v = -v;
   if (v > INT32_MAX || v < INT32_MIN) return 0;
   return int32_t(v);

@@ -2,12 +2,12 @@
 // mono to stereo, and the fixed-point volume ramp.
 #include "audio/OggDataLib.h"
 
-#include <sys/stat.h>
-
 #include <bit>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+
+#include "files/regular_file.h"
 
 namespace {
 constexpr const char* kReadFailed = "ファイルの読み込みに失敗";
@@ -17,11 +17,6 @@ constexpr const char kHeaderMagic[8] = {'A', 'L', 'P', 'H', 'A', 'O', 'G', 'G'};
 
 uint32_t LittleEndian32(const uint8_t* p) {
   return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
-
-bool IsFile(const std::string& path) {
-  struct stat st;
-  return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 }  // namespace
 
@@ -49,20 +44,10 @@ int32_t TOggData::State() const {
 
 bool TOggData::LoadFile(const std::string& path) {
   if (!VorbisReady()) return false;
-  if (!IsFile(path)) return false;
+  if (!IsRegularFile(path.c_str())) return false;
   // Read the whole file on this (the game's) thread into the spare buffer;
   // the decoder keeps playing its old file meanwhile.
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  bool ok = f != nullptr;
-  long size = -1;
-  if (ok)
-    ok = std::fseek(f, 0, SEEK_END) == 0 && (size = std::ftell(f)) >= 0 && size <= kMaxFileSize &&
-         std::fseek(f, 0, SEEK_SET) == 0;
-  if (ok) {
-    spare_.resize(size_t(size));
-    ok = size == 0 || std::fread(spare_.data(), 1, size_t(size), f) == size_t(size);
-  }
-  if (f) std::fclose(f);
+  const bool ok = ReadRegularFile(path.c_str(), kMaxFileSize, spare_, nullptr);
   if (!ok) {
     std::lock_guard<std::recursive_mutex> g(lock_);
     playing_.store(false, std::memory_order_release);

@@ -2,18 +2,11 @@
 // music player.
 #include "audio/audio_engine.h"
 
-#include <sys/stat.h>
-
 #include <chrono>
 #include <exception>
 #include <thread>
 
-namespace {
-bool IsFile(const std::string& path) {
-  struct stat st;
-  return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-}  // namespace
+#include "files/regular_file.h"
 
 TAudioEngine::TAudioEngine(std::string exeDir) : exeDir_(std::move(exeDir)) {}
 
@@ -53,7 +46,7 @@ void TAudioEngine::FillMusicBuffer(int32_t offset, int32_t length) {
 bool TAudioEngine::LoadEffect(const char* relPath, int n, TWaveLoader loader) {
   if (n < 0 || n >= kEffectCount || !loader) return false;
   const std::string path = exeDir_ + relPath;
-  if (!IsFile(path)) return false;
+  if (!IsRegularFile(path.c_str())) return false;
   if (effectWaves_[n]) {
     mixer_.Stop(n + 1);
     mixer_.Attach(n + 1, nullptr);
@@ -98,7 +91,7 @@ bool TAudioEngine::ChangeMusic(int fadeOutSeconds, int fadeInSeconds, const char
                                bool musicOnSlotB) {
   if (!VorbisReady() || !player_) return false;
   const std::string path = exeDir_ + relPath;
-  if (!IsFile(path)) return false;
+  if (!IsRegularFile(path.c_str())) return false;
   // The new track goes to the slot that is not sounding.
   const int32_t oldSlot = musicOnSlotB ? 1 : 0;
   const int32_t newSlot = musicOnSlotB ? 0 : 1;

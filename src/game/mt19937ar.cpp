@@ -66,3 +66,10 @@ uint32_t TMt19937::GenrandInt32() {
   y ^= (y >> 18);
   return y;
 }
+
+bool TMt19937::SetState(const uint32_t words[kN], int position) {
+  if (position < 0 || position > kN + 1) return false;
+  for (int i = 0; i < kN; i++) mt_[i] = words[i];
+  mti_ = position;
+  return true;
+}

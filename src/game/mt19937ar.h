@@ -18,6 +18,14 @@ class TMt19937 {
   // with 5489, as the reference code does.
   uint32_t GenrandInt32();
 
+  // The whole state, to save a game and put it back exactly: the kN words and
+  // the position of the next output (0..kN; kN + 1 before any seeding).
+  const uint32_t* Words() const { return mt_; }
+  int Position() const { return mti_; }
+  // Replaces the state; false (and nothing changed) when position is not
+  // within 0..kN + 1.
+  bool SetState(const uint32_t words[kN], int position);
+
  private:
   uint32_t mt_[kN] = {};
   int mti_ = kN + 1;  // kN + 1: not initialised yet

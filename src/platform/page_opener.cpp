@@ -1,5 +1,6 @@
 #include "platform/page_opener.h"
 
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -9,9 +10,18 @@
 
 pid_t SpawnProgram(const char* program, const char* argument) {
   char* const argv[] = {const_cast<char*>(program), const_cast<char*>(argument), nullptr};
+  // The game ignores SIGXFSZ (see startup_checks.h); what it starts does not.
+  posix_spawnattr_t attr;
+  posix_spawnattr_init(&attr);
+  sigset_t defaults;
+  sigemptyset(&defaults);
+  sigaddset(&defaults, SIGXFSZ);
+  posix_spawnattr_setsigdefault(&attr, &defaults);
+  posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGDEF);
   pid_t pid = -1;
-  if (posix_spawnp(&pid, program, nullptr, nullptr, argv, environ) != 0) return -1;
-  return pid;
+  const int failed = posix_spawnp(&pid, program, nullptr, &attr, argv, environ);
+  posix_spawnattr_destroy(&attr);
+  return failed != 0 ? -1 : pid;
 }
 
 bool ReapIfExited(pid_t* pid) {

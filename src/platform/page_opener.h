@@ -5,7 +5,8 @@
 #include <sys/types.h>
 
 // Starts `program` (searched in PATH) with one argument without waiting for
-// it. Returns its process id, or -1 when it could not be started.
+// it. Returns its process id, or -1 when it could not be started. The
+// program gets the default action for SIGXFSZ, which the game ignores.
 pid_t SpawnProgram(const char* program, const char* argument);
 
 // Collects *pid if it has ended (then sets it to -1); never waits. True when

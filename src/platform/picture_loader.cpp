@@ -1,18 +1,15 @@
 // Picture files: the file is read whole (within a size limit), its header is
-// checked before anything is decoded, and SDL's BMP reader decodes it from
-// memory. Whatever the colour depth, the result is converted to the game's
-// 24-bit blue-green-red layout.
+// checked (and the size it promises weighed against the budget) before
+// anything is decoded, and SDL's BMP reader decodes it from memory. Whatever
+// the colour depth, the result is converted to the game's 24-bit
+// blue-green-red layout.
 #include "platform/picture_loader.h"
 
 #include <SDL.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <cerrno>
-#include <cstring>
 #include <vector>
 
+#include "files/regular_file.h"
 #include "render/bitmap.h"
 
 namespace {
@@ -29,40 +26,56 @@ void SetError(std::string* error, const std::string& text) {
   if (error) *error = text;
 }
 
-// Reads the whole file; false with a reason when it is missing, not a plain
-// file, too large or unreadable.
-bool ReadWholeFile(const char* path, std::vector<uint8_t>& out, std::string* error) {
-  int fd = ::open(path, O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    SetError(error, errno == ENOENT ? "missing"
-                                    : std::string("cannot be opened: ") + std::strerror(errno));
+// The size of the 24-bit bitmap the header promises (its sides are checked
+// already).
+uint64_t BitmapBytes(const uint8_t* data) {
+  const uint32_t infoSize = U32(data + 14);
+  int64_t width = infoSize == 12 ? U16(data + 18) : static_cast<int32_t>(U32(data + 18));
+  int64_t height = infoSize == 12 ? U16(data + 20) : static_cast<int32_t>(U32(data + 22));
+  if (height < 0) height = -height;
+  return static_cast<uint64_t>(width) * static_cast<uint64_t>(height) * 3;
+}
+
+// The header check, then the budget: true when the picture may be decoded.
+bool MayDecode(const uint8_t* data, size_t size, const TPictureBudget* budget, std::string* error) {
+  if (!CheckBmpHeader(data, size, error)) return false;
+  if (budget != nullptr && BitmapBytes(data) > budget->bytesLeft) {
+    SetError(error, "the pictures together are too large (budget " +
+                        std::to_string(kPicturesTotalBudgetBytes >> 20) + " MiB)");
     return false;
   }
-  struct stat st;
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    ::close(fd);
-    SetError(error, "not a plain file");
+  return true;
+}
+
+// SDL's decoding of the file's bytes, whatever their depth.
+SDL_Surface* DecodeSurface(const uint8_t* data, size_t size, std::string* error) {
+  SDL_RWops* rw = SDL_RWFromConstMem(data, static_cast<int>(size));
+  if (!rw) {
+    SetError(error, SDL_GetError());
+    return nullptr;
+  }
+  SDL_Surface* loaded = SDL_LoadBMP_RW(rw, 1);
+  if (!loaded) SetError(error, std::string("cannot be decoded: ") + SDL_GetError());
+  return loaded;
+}
+
+// Converts the decoded surface straight into the game's bitmap (no 24-bit
+// copy in between), then frees the surface.
+bool ConvertInto(SDL_Surface* loaded, TBitmap& into, TPictureBudget* budget, std::string* error) {
+  into.SetSize(loaded->w, loaded->h);
+  SDL_Surface* target = SDL_CreateRGBSurfaceWithFormatFrom(
+      into.Data(), into.Width(), into.Height(), 24, into.Stride(), SDL_PIXELFORMAT_BGR24);
+  // A plain copy: alpha in the file, if any, is dropped, never blended.
+  bool ok = target != nullptr && SDL_SetSurfaceBlendMode(loaded, SDL_BLENDMODE_NONE) == 0 &&
+            SDL_BlitSurface(loaded, nullptr, target, nullptr) == 0;
+  if (!ok) SetError(error, std::string("cannot be converted: ") + SDL_GetError());
+  SDL_FreeSurface(target);
+  SDL_FreeSurface(loaded);
+  if (!ok) {
+    into.Clear();
     return false;
   }
-  if (st.st_size > static_cast<off_t>(kPictureFileMaxBytes)) {
-    ::close(fd);
-    SetError(error, "file too large for a picture");
-    return false;
-  }
-  out.resize(static_cast<size_t>(st.st_size));
-  size_t got = 0;
-  while (got < out.size()) {
-    ssize_t n = ::read(fd, out.data() + got, out.size() - got);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      ::close(fd);
-      SetError(error, n < 0 ? std::string("read error: ") + std::strerror(errno)
-                            : std::string("file shrank while being read"));
-      return false;
-    }
-    got += static_cast<size_t>(n);
-  }
-  ::close(fd);
+  if (budget != nullptr) budget->bytesLeft -= into.ByteSize();
   return true;
 }
 
@@ -122,40 +135,28 @@ bool CheckBmpHeader(const uint8_t* data, size_t size, std::string* error) {
   return true;
 }
 
-bool DecodePicture(const uint8_t* data, size_t size, TBitmap& into, std::string* error) {
+bool DecodePicture(const uint8_t* data, size_t size, TBitmap& into, std::string* error,
+                   TPictureBudget* budget) {
   into.Clear();
-  if (!CheckBmpHeader(data, size, error)) return false;
-  SDL_RWops* rw = SDL_RWFromConstMem(data, static_cast<int>(size));
-  if (!rw) {
-    SetError(error, SDL_GetError());
+  if (!MayDecode(data, size, budget, error)) return false;
+  SDL_Surface* loaded = DecodeSurface(data, size, error);
+  return loaded != nullptr && ConvertInto(loaded, into, budget, error);
+}
+
+bool LoadPictureFile(const char* path, TBitmap& into, std::string* error, TPictureBudget* budget) {
+  into.Clear();
+  std::vector<uint8_t> bytes;
+  const char* reason = nullptr;
+  if (!ReadRegularFile(path, kPictureFileMaxBytes, bytes, &reason)) {
+    SetError(error, reason);
     return false;
   }
-  SDL_Surface* loaded = SDL_LoadBMP_RW(rw, 1);
-  if (!loaded) {
-    SetError(error, std::string("cannot be decoded: ") + SDL_GetError());
-    return false;
-  }
-  SDL_Surface* bgr = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_BGR24, 0);
-  SDL_FreeSurface(loaded);
-  if (!bgr) {
-    SetError(error, std::string("cannot be converted: ") + SDL_GetError());
-    return false;
-  }
-  into.SetSize(bgr->w, bgr->h);
-  const bool mustLock = SDL_MUSTLOCK(bgr);
-  if (mustLock) SDL_LockSurface(bgr);
-  const size_t rowBytes = static_cast<size_t>(bgr->w) * 3;
-  for (int y = 0; y < bgr->h; y++) {
-    std::memcpy(into.Row(y), static_cast<const uint8_t*>(bgr->pixels) + y * bgr->pitch, rowBytes);
-  }
-  if (mustLock) SDL_UnlockSurface(bgr);
-  SDL_FreeSurface(bgr);
-  return true;
+  if (!MayDecode(bytes.data(), bytes.size(), budget, error)) return false;
+  SDL_Surface* loaded = DecodeSurface(bytes.data(), bytes.size(), error);
+  std::vector<uint8_t>().swap(bytes);  // the file's bytes are done with
+  return loaded != nullptr && ConvertInto(loaded, into, budget, error);
 }
 
 bool LoadPictureFile(const char* path, TBitmap& into, std::string* error) {
-  into.Clear();
-  std::vector<uint8_t> bytes;
-  if (!ReadWholeFile(path, bytes, error)) return false;
-  return DecodePicture(bytes.data(), bytes.size(), into, error);
+  return LoadPictureFile(path, into, error, nullptr);
 }

@@ -8,6 +8,7 @@
 #include "platform/local_board_start.h"
 #include "platform/picture_loader.h"
 #include "render/bitmap.h"
+#include "replay/replay_recorder.h"
 #include "score/atomic_file.h"
 #include "score/best_score_file.h"
 #include "score/score_signature.h"
@@ -223,6 +224,9 @@ void TSdlHost::ShowErrorBox(const char* text) {
 // ---------------------------------------------------------------------------
 
 int32_t TSdlHost::LoadBestScore() {
+  // What saves cut short by a crash left behind goes first.
+  RemoveLeftoverTemporaries(scorePath_.c_str());
+  RemoveLeftoverTemporaries(pagePath_.c_str());
   return LoadBestScoreFile(scorePath_);
 }
 
@@ -266,7 +270,9 @@ bool TSdlHost::LoadEffect(const char* relPath, int n) {
 
 bool TSdlHost::LoadPicture(const char* relPath, TBitmap& into) {
   std::string error;
-  if (LoadPictureFile((folders_.dataDir + relPath).c_str(), into, &error)) return true;
+  if (LoadPictureFile((folders_.dataDir + relPath).c_str(), into, &error, &pictureBudget_)) {
+    return true;
+  }
   std::fprintf(stderr, "Zazo Puzzle: picture %s%s: %s\n", folders_.dataDir.c_str(), relPath,
                error.c_str());
   return false;
@@ -342,7 +348,7 @@ void TSdlHost::CloseWindow() {
 }
 
 std::string TSdlHost::LastReplayPath() const {
-  return "";
+  return recorder ? recorder->LastReplayPath() : std::string();
 }
 
 void TSdlHost::RegScoreBtnClick() {

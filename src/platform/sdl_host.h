@@ -14,6 +14,7 @@
 #include "platform/overlay_view.h"
 #include "platform/page_opener.h"
 #include "platform/pause_clock.h"
+#include "platform/picture_loader.h"
 #include "platform/present_layout.h"
 #include "platform/program_env.h"
 #include "platform/score_widget_state.h"
@@ -23,6 +24,7 @@
 #include "platform/volume_keys.h"
 
 class TMainForm;
+class TReplayRecorder;
 
 class TSdlHost : public TGameHost {
  public:
@@ -47,6 +49,8 @@ class TSdlHost : public TGameHost {
 
   // The game object whose handlers receive the input.
   void AttachForm(TMainForm* form) { form_ = form; }
+  // Told of every input the game has just handled (null: none).
+  TReplayRecorder* recorder = nullptr;
 
   // Hands every pending event to its handler at once. An exception escaping
   // a handler is reported in an error box and the program goes on.
@@ -75,6 +79,11 @@ class TSdlHost : public TGameHost {
   }
 
   const std::string& ExeDir() const { return folders_.programDir; }
+  // The folder the game's own files are saved in, ending in '/'.
+  const std::string& SaveDir() const { return folders_.saveDir; }
+  // The save folder, made in time for the first save when the game creates
+  // it; false with *error set when it cannot be made.
+  bool ReadySaveFolder(std::string* error);
   TDXDraw& DxDraw() { return dxDraw_; }
   TScoreWidgetState& Widgets() { return widgets_; }
   SDL_Window* Window() const { return window_; }
@@ -128,16 +137,16 @@ class TSdlHost : public TGameHost {
   TGameView View() const;
   // Hands translated inputs to the game (while paused only the pause).
   void Deliver(const TGameInput* in, int n);
+  void GameKey(uint16_t vk, bool alt);
+  void GameMove(int32_t x, int32_t y);
+  void GameClick(int button, int32_t x, int32_t y);
   void CopySelection();
 
-  // The save folder, made in time for the first save when the game creates
-  // it; false with *error set when it cannot be made.
-  bool ReadySaveFolder(std::string* error);
-
   TGameFolders folders_;
-  std::string scorePath_;    // saveDir + "score.dat"
-  std::string pagePath_;     // saveDir + "scorereg.html"
-  bool saveWarned_ = false;  // the failed save has been told (once a run)
+  std::string scorePath_;         // saveDir + "score.dat"
+  std::string pagePath_;          // saveDir + "scorereg.html"
+  bool saveWarned_ = false;       // the failed save has been told (once a run)
+  TPictureBudget pictureBudget_;  // shared by the nine sheets
   TSoundSystem sound_;
   SDL_Window* window_ = nullptr;
   SDL_Renderer* renderer_ = nullptr;

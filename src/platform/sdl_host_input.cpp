@@ -5,6 +5,7 @@
 #include "app/main.h"
 #include "platform/key_mapping.h"
 #include "platform/sdl_host.h"
+#include "replay/replay_recorder.h"
 
 namespace {
 
@@ -123,7 +124,7 @@ void TSdlHost::OnKeyDown(const SDL_KeyboardEvent& key) {
       if (!form_) break;
       if (mods.alt) {
         // Alt+Return, also while paused; nothing else is meant with Alt.
-        if (!pauseClock_.Paused() || vk == kVkReturn) form_->FormKeyDown(vk, true);
+        if (!pauseClock_.Paused() || vk == kVkReturn) GameKey(vk, true);
         break;
       }
       if (!mods.ctrl && volume_.Key(vk, SDL_GetTicks())) {
@@ -136,7 +137,7 @@ void TSdlHost::OnKeyDown(const SDL_KeyboardEvent& key) {
       // Esc closes the window also while paused.
       if (pauseClock_.Paused() && n == 1 && inputs[0].kind == TGameInput::kKey &&
           inputs[0].vk == kVkEscape) {
-        form_->FormKeyDown(kVkEscape, false);
+        GameKey(kVkEscape, false);
         break;
       }
       Deliver(inputs, n);
@@ -161,7 +162,7 @@ void TSdlHost::OnMouseDown(const SDL_MouseButtonEvent& button) {
   const TWidgetAction action =
       widgets_.MouseDown(WidgetButton(button.button), button.clicks, fx, fy);
   if (action == TWidgetAction::kToGame) {
-    if (form_) form_->FormMouseDown(FormButton(button.button), fx, fy);
+    if (form_) GameClick(FormButton(button.button), fx, fy);
   } else {
     repaint_ = true;
   }
@@ -188,7 +189,21 @@ void TSdlHost::OnMouseMove(const SDL_MouseMotionEvent& motion) {
     repaint_ = true;
     return;
   }
-  if (inside && form_ && !pauseClock_.Paused()) form_->FormMouseMove(fx, fy);
+  if (inside && form_ && !pauseClock_.Paused()) GameMove(fx, fy);
+}
+
+// The game's handlers, each followed by the replay recorder's note of it.
+void TSdlHost::GameKey(uint16_t vk, bool alt) {
+  form_->FormKeyDown(vk, alt);
+  if (recorder) recorder->OnKey(*form_, vk, alt);
+}
+void TSdlHost::GameMove(int32_t x, int32_t y) {
+  form_->FormMouseMove(x, y);
+  if (recorder) recorder->OnMove(*form_, x, y);
+}
+void TSdlHost::GameClick(int button, int32_t x, int32_t y) {
+  form_->FormMouseDown(static_cast<TMainForm::TMouseButton>(button), x, y);
+  if (recorder) recorder->OnClick(*form_, button, x, y);
 }
 
 TGameView TSdlHost::View() const {
@@ -210,13 +225,13 @@ void TSdlHost::Deliver(const TGameInput* in, int n) {
     if (pauseClock_.Paused()) continue;
     switch (in[i].kind) {
       case TGameInput::kKey:
-        form_->FormKeyDown(in[i].vk, false);
+        GameKey(in[i].vk, false);
         break;
       case TGameInput::kPointerMove:
-        form_->FormMouseMove(in[i].x, in[i].y);
+        GameMove(in[i].x, in[i].y);
         break;
       case TGameInput::kClick:
-        form_->FormMouseDown(TMainForm::kMbLeft, in[i].x, in[i].y);
+        GameClick(TMainForm::kMbLeft, in[i].x, in[i].y);
         break;
       default:
         break;

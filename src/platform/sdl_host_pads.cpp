@@ -1,20 +1,18 @@
 // The host's gamepads: SDL's game-controller API with hot-plugging and the
 // mapping files beside the program and in the player's config folder; what
 // the pads do is decided by TPadTranslator (input_translation.h).
-#include <sys/stat.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
+#include "files/regular_file.h"
 #include "platform/sdl_host.h"
 
 namespace {
 
-bool FileExists(const std::string& path) {
-  struct stat st;
-  return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
+// More than any mapping file holds (SDL's own list is about half a megabyte).
+constexpr size_t kMaxMappingFileBytes = 16u << 20;
 
 // $XDG_CONFIG_HOME/zazo-puzzle/ (by default ~/.config/zazo-puzzle/); empty
 // when neither variable says where.
@@ -81,8 +79,21 @@ void TSdlHost::LoadPadMappings() {
   const std::string files[2] = {ExeDir() + "gamecontrollerdb.txt",
                                 ConfigFolder() + "gamecontrollerdb.txt"};
   for (const std::string& file : files) {
-    if (file == "gamecontrollerdb.txt" || !FileExists(file)) continue;
-    if (SDL_GameControllerAddMappingsFromFile(file.c_str()) < 0) {
+    if (file == "gamecontrollerdb.txt") continue;
+    // Read like every other file the game reads: a pipe or device there is
+    // refused at once.
+    std::vector<uint8_t> bytes;
+    const char* reason = nullptr;
+    if (!ReadRegularFile(file.c_str(), kMaxMappingFileBytes, bytes, &reason)) {
+      if (reason != kFileMissing) {
+        std::fprintf(stderr, "Zazo Puzzle: the gamepad mappings in %s cannot be read (%s)\n",
+                     file.c_str(), reason);
+      }
+      continue;
+    }
+    if (bytes.empty()) continue;  // no mappings to add
+    SDL_RWops* rw = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
+    if (rw == nullptr || SDL_GameControllerAddMappingsFromRW(rw, 1) < 0) {
       std::fprintf(stderr, "Zazo Puzzle: the gamepad mappings in %s cannot be read (%s)\n",
                    file.c_str(), SDL_GetError());
     }

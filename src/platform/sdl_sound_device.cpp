@@ -6,12 +6,13 @@
 #include <cstring>
 
 #include "audio/audio_engine.h"
+#include "files/regular_file.h"
 
 namespace {
 constexpr int kRate = 44100;
 constexpr int kChannels = 2;
 // Effect files are short; anything larger than this is not one of ours.
-constexpr Sint64 kMaxWaveFileSize = 32 * 1024 * 1024;
+constexpr size_t kMaxWaveFileSize = 32 * 1024 * 1024;
 }  // namespace
 
 bool TSdlSoundDevice::Open(TAudioEngine* engine) {
@@ -144,14 +145,7 @@ bool DecodeWave(const uint8_t* file, size_t size, TSoundData& out) {
 
 bool LoadWaveFile(const std::string& path, TSoundData& out) {
   out.samples.clear();
-  SDL_RWops* rw = SDL_RWFromFile(path.c_str(), "rb");
-  if (!rw) return false;
-  const Sint64 size = SDL_RWsize(rw);
   std::vector<uint8_t> bytes;
-  if (size > 0 && size <= kMaxWaveFileSize) {
-    bytes.resize(size_t(size));
-    if (SDL_RWread(rw, bytes.data(), 1, bytes.size()) != bytes.size()) bytes.clear();
-  }
-  SDL_RWclose(rw);
+  if (!ReadRegularFile(path.c_str(), kMaxWaveFileSize, bytes, nullptr)) return false;
   return DecodeWave(bytes.data(), bytes.size(), out);
 }

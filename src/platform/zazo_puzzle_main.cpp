@@ -1,28 +1,61 @@
 // Zazo Puzzle: the program. Seeds the generators, opens the window, runs
 // start-up, then the message loop with the frame loop as its idle step, and
-// shuts down when the window closes.
+// shuts down when the window closes. Every game is recorded and written to
+// the save folder's replays/ when it ends.
+//
+//   zazo-puzzle                  plays
+//   zazo-puzzle --watch REPLAY   plays a replay file in the window
 #include <SDL.h>
 
 #include <cstdio>
+#include <cstring>
 #include <exception>
+#include <string>
 
 #include "app/main.h"
 #include "platform/program_env.h"
+#include "platform/replay_watch.h"
 #include "platform/sdl_host.h"
+#include "platform/startup_checks.h"
 #include "platform/window_icon.h"
+#include "replay/replay_recorder.h"
+#include "replay/replay_tap.h"
 
-int main(int, char**) {
+namespace {
+// Writes the replay of a game that has just ended; a failure costs only it.
+void WriteFinishedReplay(TSdlHost& host, TReplayRecorder& replays) {
+  if (!replays.HasPending()) return;
+  std::string error;
+  host.ReadySaveFolder(&error);  // when it cannot be made, the write says so
+  if (!replays.WritePending(&error)) {
+    std::fprintf(stderr, "Zazo Puzzle: the replay could not be written: %s\n", error.c_str());
+  }
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+  IgnoreFileSizeLimitSignal();
   EnsureUtf8Locale();
+  const bool watch = argc >= 2 && std::strcmp(argv[1], "--watch") == 0;
+  if (watch && argc != 3) {
+    std::fprintf(stderr, "usage: zazo-puzzle [--watch REPLAY]\n");
+    return 2;
+  }
+  if (!FindDisplay()) return 1;
+  if (watch) return WatchReplay(argv[2]);
   // Pictures and sounds beside the program or installed under share/; the
   // best score in the program's own save/ or the per-user data folder.
   TSdlHost host(ChooseGameFolders(ProgramFolder()));
-  TMainForm form(host);
+  TReplayRecorder replays(host.SaveDir() + "replays/");
+  TReplayTapHost tap(host, replays);
+  TMainForm form(tap);
   // Once, before any window exists.
   form.SeedRandom(UtcTimeOfDayMs());
 
   if (!host.CreateWindow()) return 1;
   SetGameWindowIcon(host.Window());
   host.AttachForm(&form);
+  host.recorder = &replays;
   try {
     form.FormCreate();
   } catch (const std::exception& e) {
@@ -36,13 +69,17 @@ int main(int, char**) {
 
   while (true) {
     host.DrainEvents();
+    WriteFinishedReplay(host, replays);
     if (host.QuitRequested()) break;
     host.RepaintIfNeeded();
     // Idle: sleep 1 ms, then at most one frame (none while paused).
     SDL_Delay(1);
     if (host.Paused()) continue;
     try {
-      form.IdleFrame(host.Clock());
+      const uint32_t now = host.Clock();
+      replays.BeforeFrame(form, now);
+      form.IdleFrame(now);
+      replays.AfterFrame(form);
     } catch (const std::exception& e) {
       // The frame loop has stopped for good; the window stays and can be closed.
       host.ShowErrorBox(e.what());

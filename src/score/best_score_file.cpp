@@ -1,24 +1,31 @@
 #include "score/best_score_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 
+#include "files/regular_file.h"
 #include "score/atomic_file.h"
 
 namespace {
 
 // Reads the first line byte by byte, so a file can be fed in small pieces and
-// reading stops as soon as the value is settled.
+// reading stops as soon as the value is settled, at the latest after
+// kBestScoreLineMax bytes.
 class TFirstLineReader {
  public:
   // Returns false once more input cannot change the value.
   bool Feed(const char* p, size_t n) {
-    for (size_t i = 0; i < n && state_ != kSettled; i++) Step(static_cast<unsigned char>(p[i]));
+    for (size_t i = 0; i < n && state_ != kSettled; i++) {
+      // A first line this long is not a number (whatever follows).
+      if (++bytesSeen_ > kBestScoreLineMax) {
+        Settle(false);
+        break;
+      }
+      Step(static_cast<unsigned char>(p[i]));
+    }
     return state_ != kSettled;
   }
 
@@ -75,6 +82,7 @@ class TFirstLineReader {
   }
 
   TState state_ = kStart;
+  size_t bytesSeen_ = 0;
   int bomMatched_ = 0;
   bool negative_ = false;
   bool ok_ = false;
@@ -113,28 +121,14 @@ int32_t LoadBestScoreFile(const std::string& path) {
 
 int32_t LoadBestScoreFile(const std::string& path, std::string* error) {
   if (error != nullptr) error->clear();
-  // Non-blocking, so that a pipe at this path cannot hang start-up.
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  const char* reason = nullptr;
+  const int fd = OpenRegularFile(path.c_str(), &reason);
   if (fd < 0) {
-    if (errno != ENOENT && errno != ENOTDIR) SetError(error, path, std::strerror(errno));
-    return kDefaultBestScore;
-  }
-  struct stat st;
-  const char* notAFile = nullptr;
-  if (::fstat(fd, &st) != 0) {
-    notAFile = std::strerror(errno);
-  } else if (S_ISDIR(st.st_mode)) {
-    notAFile = "is a folder, not a file";
-  } else if (!S_ISREG(st.st_mode)) {
-    notAFile = "not a regular file";
-  }
-  if (notAFile != nullptr) {
-    SetError(error, path, notAFile);
-    ::close(fd);
+    if (reason != kFileMissing) SetError(error, path, reason);
     return kDefaultBestScore;
   }
   TFirstLineReader reader;
-  char chunk[64];
+  char chunk[512];
   for (;;) {
     ssize_t n = ::read(fd, chunk, sizeof chunk);
     if (n < 0 && errno == EINTR) continue;

@@ -9,9 +9,15 @@
 // starts with unless it says otherwise).
 constexpr int32_t kDefaultBestScore = 765;
 
+// The most of the first line that is read, line end included: a first line
+// still undecided after this many bytes (blanks or leading zeros going on
+// and on) is not a number.
+constexpr size_t kBestScoreLineMax = 4096;
+
 // The value of the file's first line (line ends CR LF, LF or CR): a signed
 // 32-bit decimal with optional leading blanks and sign. Anything else (no
-// digits, out of range, trailing characters, an empty file) gives 0.
+// digits, out of range, trailing characters, an empty file, no line end nor
+// end of file within kBestScoreLineMax bytes) gives 0.
 //
 // Blanks are spaces and tabs. A leading '+' is accepted ("+12" is 12), as the
 // game has always read it; the file is never written with one. Leading zeros
@@ -27,7 +33,9 @@ int FormatBestScoreTo(int32_t value, char* out, int outSize);
 
 // Reads path: kDefaultBestScore when no file exists, else ParseBestScore of its content.
 // Only the first line is read, and no further than the first character that
-// settles the value, however large the file is.
+// settles the value nor beyond kBestScoreLineMax bytes, so the time it takes
+// never depends on the file's size. A named pipe or device at path is
+// refused at once, never waited on.
 //
 // A path that exists but cannot be read as a file (a folder, a device, no
 // read permission, a read error) also gives kDefaultBestScore, as if there were no file:

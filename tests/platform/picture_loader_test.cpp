@@ -2,13 +2,16 @@
 #include "platform/picture_loader.h"
 
 #include <SDL.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <future>
 #include <random>
 #include <string>
 #include <vector>
@@ -381,6 +384,93 @@ TEST_F(PictureLoader, CorruptedBytesNeverCrash) {
       }
     }
   }
+}
+
+// A named pipe, a device behind a link and a folder in place of a picture:
+// refused at once (a pipe is never waited on), the picture counts as missing.
+TEST_F(PictureLoader, NonFilesAreRefusedAtOnce) {
+  const std::string fifo = (dir / "pipe.bmp").string();
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  auto load = std::async(std::launch::async, [&] {
+    TBitmap bmp;
+    std::string why;
+    const bool ok = LoadPictureFile(fifo.c_str(), bmp, &why);
+    return ok ? std::string("loaded") : why;
+  });
+  if (load.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+    // Let the stuck open go, so that the test ends with a failure.
+    close(open(fifo.c_str(), O_WRONLY | O_CLOEXEC));
+    FAIL() << "loading a named pipe waits for a writer";
+  }
+  EXPECT_EQ(load.get(), "not a regular file");
+
+  const std::string device = (dir / "zero.bmp").string();
+  fs::create_symlink("/dev/zero", device);
+  const std::string folder = (dir / "folder.bmp").string();
+  fs::create_directory(folder);
+  for (const std::string& path : {device, folder}) {
+    TBitmap bmp;
+    bmp.SetSize(2, 2);
+    std::string why;
+    EXPECT_FALSE(LoadPictureFile(path.c_str(), bmp, &why)) << path;
+    EXPECT_TRUE(bmp.Empty());
+    EXPECT_FALSE(why.empty());
+  }
+  // A link to a real picture is read through.
+  const std::string link = (dir / "link.bmp").string();
+  fs::create_symlink(Write("real.bmp", MakeBmp(24)), link);
+  TBitmap bmp;
+  ASSERT_TRUE(LoadPictureFile(link.c_str(), bmp));
+  ExpectPicture(bmp);
+}
+
+// All pictures loaded against one budget share it: each takes its 24-bit
+// size off, and one that no longer fits is refused before it is decoded.
+TEST_F(PictureLoader, PicturesShareOneBudget) {
+  const std::string path = Write("p.bmp", MakeBmp(8));
+  TPictureBudget budget{100};
+  TBitmap first, second, third;
+  ASSERT_TRUE(LoadPictureFile(path.c_str(), first, nullptr, &budget));
+  EXPECT_EQ(budget.bytesLeft, 55u);
+  ASSERT_TRUE(LoadPictureFile(path.c_str(), second, nullptr, &budget));
+  EXPECT_EQ(budget.bytesLeft, 10u);
+  std::string why;
+  EXPECT_FALSE(LoadPictureFile(path.c_str(), third, &why, &budget));
+  EXPECT_NE(why.find("budget"), std::string::npos) << why;
+  EXPECT_TRUE(third.Empty());
+  EXPECT_EQ(budget.bytesLeft, 10u);
+  ExpectPicture(second);
+  // Refused files take nothing off.
+  EXPECT_FALSE(LoadPictureFile((dir / "none.bmp").c_str(), third, nullptr, &budget));
+  EXPECT_EQ(budget.bytesLeft, 10u);
+}
+
+// A half-megabyte run-length file that claims 16384 x 4096 pixels passes
+// every limit of a single picture, but not the budget of the game's pictures.
+TEST_F(PictureLoader, HugeRunLengthSheetIsBeyondTheBudget) {
+  const uint32_t w = 16384, h = 4096;
+  const uint32_t offset = 14 + 40 + 2 * 4;
+  Bytes rows;
+  for (uint32_t i = 0; i < 270000; i++) rows.insert(rows.end(), {255, 1});
+  rows.insert(rows.end(), {0, 1});
+  Bytes b = {'B', 'M'};
+  for (uint32_t v : {offset + static_cast<uint32_t>(rows.size()), 0u, offset, 40u, w, h}) {
+    Put32(b, v);
+  }
+  Put16(b, 1);
+  Put16(b, 8);
+  for (uint32_t v : {1u, static_cast<uint32_t>(rows.size()), 2835u, 2835u, 2u, 0u}) Put32(b, v);
+  b.insert(b.end(), {0, 0, 0, 0, 255, 255, 255, 0});
+  b.insert(b.end(), rows.begin(), rows.end());
+
+  std::string why;
+  EXPECT_TRUE(CheckBmpHeader(b.data(), b.size(), &why)) << why;
+  TPictureBudget budget;
+  EXPECT_LT(budget.bytesLeft, uint64_t{w} * h * 3);
+  TBitmap bmp;
+  EXPECT_FALSE(LoadPictureFile(Write("huge.bmp", b).c_str(), bmp, &why, &budget));
+  EXPECT_NE(why.find("budget"), std::string::npos) << why;
+  EXPECT_EQ(budget.bytesLeft, kPicturesTotalBudgetBytes);
 }
 
 }  // namespace

@@ -16,6 +16,8 @@
 #include <sstream>
 #include <string>
 
+#include "save_folder_fixture.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -75,33 +77,14 @@ TEST(BestScoreFormat, DecimalAndCrLf) {
   }
 }
 
-class BestScoreFileTest : public ::testing::Test {
+class BestScoreFileTest : public TSaveFolderTest {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/zazo_score_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir = pattern;
-    path = dir + "/score.dat";
-  }
-  void TearDown() override { fs::remove_all(dir); }
-
-  void Put(const std::string& bytes, const std::string& at) {
-    std::ofstream(at, std::ios::binary) << bytes;
-  }
-  static std::string Get(const std::string& at) {
-    std::ifstream in(at, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-  }
   // Names in the folder other than score.dat (left-over temporary files).
   int Strays() const {
     int n = 0;
     for (const auto& e : fs::directory_iterator(dir)) n += e.path().filename() != "score.dat";
     return n;
   }
-
-  std::string dir, path;
 };
 
 TEST_F(BestScoreFileTest, MissingFileGives765Quietly) {
@@ -121,6 +104,16 @@ TEST_F(BestScoreFileTest, ReadsFirstLine) {
   // Leading blanks running past the first read still give the number.
   Put(std::string(200, ' ') + "4567\r\n", path);
   EXPECT_EQ(LoadBestScoreFile(path), 4567);
+}
+
+// The first line counts only within its first kBestScoreLineMax bytes.
+TEST(BestScoreParse, FirstLineBeyondTheLimitIsNotANumber) {
+  const std::string blanks(kBestScoreLineMax - 6, ' ');
+  EXPECT_EQ(ParseBestScore(blanks + "12345\r\n"), 12345);  // the CR is byte 4096
+  EXPECT_EQ(ParseBestScore(blanks + "123456\r\n"), 0);     // the CR is byte 4097
+  EXPECT_EQ(ParseBestScore(blanks + "123456"), 123456);    // the file ends in time
+  EXPECT_EQ(ParseBestScore(blanks + "1234567"), 0);
+  EXPECT_EQ(ParseBestScore(std::string(kBestScoreLineMax, '0') + "7\r\n"), 0);
 }
 
 // Bytes this process has read so far (-1 when the kernel does not say).
@@ -149,6 +142,23 @@ TEST_F(BestScoreFileTest, HugeFileReadsOnlyItsStart) {
   }
 }
 
+// A file of blanks is not read to its end: how long loading takes does not
+// depend on the file's size.
+TEST_F(BestScoreFileTest, EndlessBlanksReadOnlyUpToTheLimit) {
+  {
+    std::ofstream out(path, std::ios::binary);
+    const std::string mib(1 << 20, ' ');
+    for (int i = 0; i < 16; i++) out << mib;
+    out << "42\r\n";
+  }
+  long long before = BytesRead();
+  EXPECT_EQ(LoadBestScoreFile(path), 0);
+  long long after = BytesRead();
+  if (before >= 0) {
+    EXPECT_LE(after - before, 2 * static_cast<long long>(kBestScoreLineMax));
+  }
+}
+
 // Something at the path that is not a readable file: 765 and a message,
 // never a hang (a pipe) or a crash.
 TEST_F(BestScoreFileTest, NotAFileGives765WithMessage) {
@@ -161,6 +171,11 @@ TEST_F(BestScoreFileTest, NotAFileGives765WithMessage) {
   error.clear();
   EXPECT_EQ(LoadBestScoreFile(path, &error), 765);
   EXPECT_NE(error.find(path), std::string::npos);
+  fs::remove(path);
+  fs::create_symlink("/dev/zero", path);
+  error.clear();
+  EXPECT_EQ(LoadBestScoreFile(path, &error), 765);
+  EXPECT_NE(error.find("not a regular file"), std::string::npos) << error;
 }
 
 TEST_F(BestScoreFileTest, SaveWritesOneCrLfLine) {
@@ -182,7 +197,10 @@ TEST_F(BestScoreFileTest, NonNumberIsWrittenBackAsZero) {
   EXPECT_EQ(Get(path), "0\r\n");
 }
 
-TEST_F(BestScoreFileTest, SaveKeepsPermissionsAndFollowsLink) {
+// A link at score.dat is read through but never written through: the save
+// replaces the link itself, so a planted link cannot make the game overwrite
+// another file.
+TEST_F(BestScoreFileTest, SaveKeepsPermissionsAndReplacesALinkItself) {
   Put("1\r\n", path);
   ASSERT_EQ(chmod(path.c_str(), 0640), 0);
   ASSERT_TRUE(SaveBestScoreFile(path, 2, nullptr));
@@ -190,11 +208,27 @@ TEST_F(BestScoreFileTest, SaveKeepsPermissionsAndFollowsLink) {
   ASSERT_EQ(stat(path.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 07777, 0640u);
 
-  const std::string link = dir + "/link.dat";
-  fs::create_symlink(path, link);
-  ASSERT_TRUE(SaveBestScoreFile(link, 3, nullptr));
-  EXPECT_TRUE(fs::is_symlink(link));
+  const std::string other = dir + "/players_notes.txt";
+  Put("my notes\n", other);
+  fs::remove(path);
+  fs::create_symlink(other, path);
+  EXPECT_EQ(LoadBestScoreFile(path), 0);  // "my notes" is not a number
+  ASSERT_TRUE(SaveBestScoreFile(path, 3, nullptr));
+  EXPECT_FALSE(fs::is_symlink(path));
   EXPECT_EQ(Get(path), "3\r\n");
+  EXPECT_EQ(Get(other), "my notes\n");
+
+  // A link to a device or to nowhere is replaced the same way.
+  fs::remove(path);
+  fs::create_symlink("/dev/null", path);
+  ASSERT_TRUE(SaveBestScoreFile(path, 4, nullptr));
+  EXPECT_EQ(Get(path), "4\r\n");
+  fs::remove(path);
+  fs::create_symlink(dir + "/nowhere", path);
+  ASSERT_TRUE(SaveBestScoreFile(path, 5, nullptr));
+  EXPECT_EQ(Get(path), "5\r\n");
+  EXPECT_FALSE(fs::exists(dir + "/nowhere"));
+  EXPECT_EQ(Strays(), 1);  // the notes
 }
 
 TEST_F(BestScoreFileTest, SaveIntoMissingFolderReports) {

@@ -1,6 +1,7 @@
 #include "score/score_signature.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -172,6 +173,21 @@ TEST(RegistrationPage, WrittenReplacingOrReported) {
   written << in.rdbuf();
   EXPECT_EQ(written.str(), BuildRegistrationPage(kExampleText, kExampleMd5));
   std::remove(path.c_str());
+
+  // A link at the page's name is replaced; the file it names is not written.
+  const std::string other = std::string(pattern) + "/bookmarks.html";
+  std::ofstream(other, std::ios::binary) << "mine";
+  ASSERT_EQ(symlink(other.c_str(), path.c_str()), 0);
+  ASSERT_TRUE(WriteRegistrationPage(path, kExampleText, kExampleMd5, &error)) << error;
+  struct stat st;
+  ASSERT_EQ(lstat(path.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISREG(st.st_mode));
+  std::ifstream kept(other, std::ios::binary);
+  std::stringstream otherText;
+  otherText << kept.rdbuf();
+  EXPECT_EQ(otherText.str(), "mine");
+  std::remove(path.c_str());
+  std::remove(other.c_str());
 
   const std::string missing = std::string(pattern) + "/save/scorereg.html";
   EXPECT_FALSE(WriteRegistrationPage(missing, kExampleText, kExampleMd5, &error));

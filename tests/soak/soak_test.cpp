@@ -18,18 +18,14 @@
 #include "app/main.h"
 #include "platform/picture_loader.h"
 #include "recording_host.h"
+#include "replay/replay_player.h"
 #include "soak_checks.h"
 #include "support/heap_counter.h"
+#include "support/random_input.h"
 
 namespace {
 
-// Virtual-key codes the game reads, and a few it does not.
-constexpr uint16_t kTitleKeys[] = {'3', '4', '5', '6'};
-constexpr uint16_t kPlayKeys[] = {'W', 'A', 'S', 'D', 'V', 'B', 'G', 'V',  'V', 'B',  // side 1
-                                  'U', 'H', 'J', 'K', 37,  39,  38,  37,   37,  40,   // side 2
-                                  13,  32,  'Q', 'Z', 112, 0,   255, 65535};
 constexpr uint16_t kKeyEscape = 27;
-constexpr uint16_t kKeyReturn = 13;
 
 // The four modes, as the title menu sets them.
 enum TMode { kNormal, kFromLevel99, kVersusPeople, kVersusComputer, kModeCount };
@@ -70,49 +66,15 @@ class Soak : public ::testing::Test {
       form.LoadAssets();
     }
     ASSERT_EQ(form.errorCode, 0);
-    rng.seed(Seed());
+    input.rng.seed(Seed());
   }
 
-  uint32_t Below(uint32_t n) { return rng() % n; }
+  uint32_t Below(uint32_t n) { return input.Below(n); }
 
   // One random input event (or none) between two frames.
   void RandomInput() {
-    const uint32_t roll = Below(1000);
-    if (roll < 500) return;  // most frames pass without input
-    if (form.scene == kSceneTitle && roll < 540) {
-      form.FormKeyDown(kTitleKeys[Below(4)], false);
-    } else if (roll < 820) {
-      form.FormKeyDown(kPlayKeys[Below(sizeof kPlayKeys / sizeof kPlayKeys[0])], false);
-    } else if (roll < 930) {
-      // Pointer: over the board most of the time, else anywhere and beyond.
-      if (Below(4) != 0) {
-        form.FormMouseMove(int32_t(32 + Below(256)), int32_t(32 + Below(416)));
-      } else {
-        form.FormMouseMove(int32_t(Below(760)) - 60, int32_t(Below(600)) - 60);
-      }
-    } else if (roll < 975) {
-      const auto button = static_cast<TMainForm::TMouseButton>(Below(3));
-      const uint32_t where = Below(4);
-      int32_t x = int32_t(Below(640));
-      int32_t y = int32_t(Below(480));
-      if (where == 0) y = int32_t(Below(20));        // top bar
-      if (where == 1) y = 451 + int32_t(Below(29));  // gauge strip
-      if (where == 2 && Below(8) != 0) x = 250;      // avoid restart/title most times
-      if (where == 0 && x < 208 && Below(16) != 0) x = 300;
-      form.FormMouseDown(button, x, y);
-    } else if (roll < 990) {
-      // Leave a game now and then: restart or back to the title. In game
-      // over these are the way on.
-      const bool over = form.scene == kSceneGameOver;
-      if (over || Below(30) == 0) form.FormKeyDown(Below(2) == 0 ? '7' : '8', false);
-    } else if (roll < 994) {
-      form.FormKeyDown(kKeyReturn, true);  // Alt+Return: full screen
-    } else if (roll < 997) {
-      form.FormKeyDown(Below(2) == 0 ? '1' : '2', false);  // background, effects
-    } else {
-      const uint16_t key = uint16_t(Below(256));
-      form.FormKeyDown(key == kKeyEscape ? 'X' : key, false);  // any other key
-    }
+    TReplayInput in;
+    if (input.Next(form, &in)) DeliverReplayInput(in, form);
   }
 
   // What a run saw.
@@ -135,7 +97,7 @@ class Soak : public ::testing::Test {
       RandomInput();
       ASSERT_FALSE(host.closed) << "the window was closed at frame " << f.frames;
       // The clock: a frame's worth and some jitter, now and then too little.
-      host.clock += Below(20) == 0 ? 7u : 16u + (Below(4) == 0 ? Below(20) : 0u);
+      host.clock += input.ClockStep();
       const int before = host.presentCount;
       const int32_t sceneBefore = form.scene;
       form.IdleFrame(host.clock);
@@ -162,7 +124,7 @@ class Soak : public ::testing::Test {
     EXPECT_TRUE(host.closed);
   }
 
-  std::mt19937 rng;
+  TRandomInput input{Seed()};
   TRecordingHost host;
   TMainForm form;
 };
@@ -193,7 +155,7 @@ TEST_F(Soak, RandomInputAcrossAllModesKeepsTheGameSound) {
 TEST_F(Soak, SheetsSmallerThanTheirRegionsDrawWhatTheyHold) {
   auto scramble = [&](TBitmap& sheet) {
     sheet.SetSize(int32_t(1 + Below(40)), int32_t(1 + Below(40)));
-    for (size_t i = 0; i < sheet.ByteSize(); i++) sheet.Data()[i] = uint8_t(rng());
+    for (size_t i = 0; i < sheet.ByteSize(); i++) sheet.Data()[i] = uint8_t(input.rng());
   };
   for (TBitmap* sheet : {&form.labelBmp, &form.titleBmp, &form.gaugeBmp, &form.bgBmp})
     scramble(*sheet);

@@ -1,10 +1,9 @@
 #include "recording_host.h"
 
-#include <sys/stat.h>
-
 #include <cstdio>
 #include <cstring>
 
+#include "files/regular_file.h"
 #include "render/bitmap.h"
 
 namespace {
@@ -14,8 +13,7 @@ bool FileExists(const std::string& dir, const char* relPath) {
   char path[4096];
   int n = std::snprintf(path, sizeof path, "%s%s", dir.c_str(), relPath);
   if (n < 0 || n >= static_cast<int>(sizeof path)) return false;
-  struct stat st;
-  return stat(path, &st) == 0 && S_ISREG(st.st_mode);
+  return IsRegularFile(path);
 }
 }  // namespace
 

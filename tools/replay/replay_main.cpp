@@ -1,9 +1,13 @@
-// zazo-replay: runs the game headless from a script and prints its state.
+// zazo-replay: runs the game headless from a script or a replay file (as the
+// game writes them) and prints its state, or checks a replay file.
 //
-//   zazo-replay [--assets DIR] [--dump-every N] [--screenshot FILE.bmp] SCRIPT
+//   zazo-replay [--assets DIR] [--dump-every N] [--screenshot FILE.bmp] FILE
+//   zazo-replay --summary [--max-frames N] [--max-millis MS] REPLAY
 //
-// SCRIPT '-' reads standard input. Exit status 0; 2 for a usage or script
-// error (naming the line); 1 when a file cannot be read or written.
+// FILE '-' reads standard input. Exit status 0; 2 for a usage, script or
+// replay file error (naming the line) or a replay of another version; 1 when
+// a file cannot be read or written; with --summary 3 for a replay that does
+// not reproduce or goes beyond the limits.
 #include <unistd.h>
 
 #include <cstdio>
@@ -12,6 +16,7 @@
 #include <sstream>
 #include <string>
 
+#include "replay_file_run.h"
 #include "replay_runner.h"
 #include "replay_script.h"
 
@@ -20,7 +25,8 @@ namespace {
 int Usage() {
   std::fprintf(stderr,
                "usage: zazo-replay [--assets DIR] [--dump-every N] [--screenshot FILE.bmp] "
-               "SCRIPT\n");
+               "FILE\n"
+               "       zazo-replay --summary [--max-frames N] [--max-millis MS] REPLAY\n");
   return 2;
 }
 
@@ -57,6 +63,8 @@ int main(int argc, char** argv) {
   TReplayOptions options;
   options.assetsDir = ProgramDir();
   std::string scriptName;
+  bool summary = false;
+  TReplayLimits limits;
   for (int i = 1; i < argc; i++) {
     std::string a = argv[i];
     if (a == "--assets" && i + 1 < argc) {
@@ -67,6 +75,17 @@ int main(int argc, char** argv) {
       long n = std::strtol(argv[++i], &end, 10);
       if (!end || *end != '\0' || n < 1 || n > 100000000) return Usage();
       options.dumpEvery = static_cast<int>(n);
+    } else if (a == "--summary") {
+      summary = true;
+    } else if ((a == "--max-frames" || a == "--max-millis") && i + 1 < argc) {
+      char* end = nullptr;
+      long long n = std::strtoll(argv[++i], &end, 10);
+      if (!end || *end != '\0' || n < 1 || n > 4000000000LL) return Usage();
+      if (a == "--max-frames") {
+        limits.maxFrames = static_cast<uint64_t>(n);
+      } else {
+        limits.maxMillis = static_cast<uint32_t>(n);
+      }
     } else if (a == "--screenshot" && i + 1 < argc) {
       options.screenshotPath = argv[++i];
     } else if (scriptName.empty() && (a == "-" || a.rfind("--", 0) != 0)) {
@@ -83,6 +102,8 @@ int main(int argc, char** argv) {
                  std::strerror(errno));
     return 1;
   }
+  if (summary) return PrintReplaySummary(text, scriptName, options.assetsDir, limits, stdout);
+  if (LooksLikeReplayFile(text)) return RunReplayFile(text, scriptName, options, stdout);
   TReplayScript script;
   std::string error;
   if (!ParseReplayScript(text, &script, &error)) {

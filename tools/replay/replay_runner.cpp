@@ -11,6 +11,7 @@
 #include "platform/picture_loader.h"
 #include "recording_host.h"
 #include "render/bmp_file.h"
+#include "replay/replay_player.h"
 
 namespace {
 
@@ -50,17 +51,16 @@ void AppendField(std::string*, const char*, const TMt19937&) {}
 }  // namespace
 
 void DeliverReplayEvent(const TReplayEvent& e, TMainForm& form) {
-  switch (e.kind) {
-    case TReplayEvent::kKey:
-      form.FormKeyDown(static_cast<uint16_t>(e.key), e.alt);
-      break;
-    case TReplayEvent::kMove:
-      form.FormMouseMove(e.x, e.y);
-      break;
-    case TReplayEvent::kDown:
-      form.FormMouseDown(static_cast<TMainForm::TMouseButton>(e.button), e.x, e.y);
-      break;
-  }
+  TReplayInput in;
+  in.kind = e.kind == TReplayEvent::kKey    ? TReplayInput::kKey
+            : e.kind == TReplayEvent::kMove ? TReplayInput::kMove
+                                            : TReplayInput::kClick;
+  in.key = static_cast<uint16_t>(e.key);
+  in.alt = e.alt ? 1 : 0;
+  in.button = static_cast<uint8_t>(e.button);
+  in.x = e.x;
+  in.y = e.y;
+  DeliverReplayInput(in, form);
 }
 
 void AppendDumpBlock(int32_t frame, const TMainForm& f, TRecordingHost& host, std::string* out) {

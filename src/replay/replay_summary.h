@@ -1,0 +1,43 @@
+// The headless check of a replay file: every game run again from its start
+// state, and what it ends with compared with what the file says the live
+// game ended with. What the score server calls.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct TReplayGameSummary {
+  std::string mode;   // "single", "advanced", "versus2" or "versusai"
+  int32_t score = 0;  // final score of the game
+  int32_t level = 0;  // final level
+  std::string
+      scoreText;  // the score text exactly as the score widget shows it; "-" for versus games
+  std::string signature;  // the signature exactly as the widget shows it; "-" for versus games
+};
+
+struct TReplayLimits {
+  uint64_t maxFrames = 2'000'000;  // frames over all games of the file; beyond: kOverLimit
+  uint32_t maxMillis = 30'000;     // wall-clock budget of the whole run; beyond: kOverLimit
+};
+
+enum class TReplayStatus { kOk, kMalformed, kWrongVersion, kNotReproduced, kOverLimit };
+
+struct TReplaySummary {
+  TReplayStatus status = TReplayStatus::kOk;
+  int line = 0;         // kMalformed: the 1-based line at fault
+  std::string message;  // a clear reason for every status but kOk
+  std::vector<TReplayGameSummary> games;
+};
+
+// Runs every game of a replay file's text headless from its snapshot, with the
+// pictures of assetsDir (the folder holding graph/ and system/); never crashes
+// or allocates without bound on hostile input. Thread-safe across calls (each
+// call owns its own game object), so a server can run checks concurrently.
+//
+// The pictures are not needed to decide a game (nothing in the rules reads a
+// pixel), so the run draws into empty sheets and assetsDir is not read; it
+// stays in the call for checks that may want the real pictures one day.
+TReplaySummary SummarizeReplay(std::string_view text, const std::string& assetsDir,
+                               const TReplayLimits& limits);
