@@ -63,6 +63,8 @@ psql_reset() {
   psql -q -d "$PG_URL" -c 'DROP TABLE IF EXISTS scores' > /dev/null 2>&1
 }
 
+# The uploads: a finished single-player game's replay, checked by the game.
+export ZAZO_TEST_REPLAY=${ZAZO_TEST_REPLAY:-$SRC/fuzz/corpus/replay_file/single_game_over.zzr}
 CLIENTS=${ZAZO_LOAD_CLIENTS:-8}
 REGS=${ZAZO_LOAD_REGISTRATIONS:-100}
 UPLOADS=${ZAZO_LOAD_UPLOADS:-20}
