@@ -212,3 +212,19 @@ e2e_expect_score_file() {
   cmp -s "$E2E_TMP/want.dat" "$E2E_GAME/save/score.dat" ||
     e2e_fail "save/score.dat is $(od -c "$E2E_GAME/save/score.dat" | head -n 2), not $want CR LF"
 }
+
+# e2e_force_to_game_over WID X Y [PRESSES]: in a single-player game, forces
+# the stack up with 'g' until the score widgets show (the game has ended);
+# fails when they do not within PRESSES presses (default 150).
+e2e_force_to_game_over() {
+  local wid=$1 x=$2 y=$3 limit=${4:-150} i
+  for ((i = 0; i < limit; i++)); do
+    xdotool key --window "$wid" g
+    sleep 0.1
+    if ((i % 10 == 9)); then
+      e2e_shot "$E2E_TMP/screen.png" "$x" "$y" 640 480
+      [ "$(e2e_pixel "$E2E_TMP/screen.png" 630 48)" = "0,64,0" ] && return 0
+    fi
+  done
+  e2e_fail "no score widgets after the game should have ended"
+}

@@ -53,19 +53,7 @@ read -r wid w h x y < <(e2e_window "Zazo Puzzle" 10) || e2e_fail "no window \"Za
 sleep 0.5
 xdotool key --window "$wid" 4
 sleep 1.5
-shown=""
-for ((i = 0; i < 150; i++)); do
-  xdotool key --window "$wid" g
-  sleep 0.1
-  if ((i % 10 == 9)); then
-    e2e_shot "$E2E_TMP/screen.png" "$x" "$y" 640 480
-    if [ "$(e2e_pixel "$E2E_TMP/screen.png" 630 48)" = "0,64,0" ]; then
-      shown=1
-      break
-    fi
-  fi
-done
-[ -n "$shown" ] || e2e_fail "the game did not end"
+e2e_force_to_game_over "$wid" "$x" "$y"
 sleep 1
 xdotool key --window "$wid" alt+s
 
