@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds Zazo Puzzle (the game and its pictures,
-# sounds and music, not the tests) and starts it.
+# Installs what is missing, builds Zazo Puzzle (the game, the local score
+# board it starts, its pictures, sounds and music; not the tests) and starts it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh

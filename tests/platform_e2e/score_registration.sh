@@ -28,19 +28,7 @@ xdotool key --window "$wid" 4
 sleep 1.5
 
 # Force the stack up until the game ends and the widgets appear.
-shown=""
-for ((i = 0; i < 120; i++)); do
-  xdotool key --window "$wid" g
-  sleep 0.1
-  if ((i % 10 == 9)); then
-    e2e_shot "$E2E_TMP/screen.png" "$x" "$y" 640 480
-    if [ "$(e2e_pixel "$E2E_TMP/screen.png" 630 48)" = "0,64,0" ]; then
-      shown=1
-      break
-    fi
-  fi
-done
-[ -n "$shown" ] || e2e_fail "no score widgets after the game should have ended"
+e2e_force_to_game_over "$wid" "$x" "$y" 120
 sleep 0.3
 e2e_shot "$E2E_TMP/over.png" "$x" "$y" 640 480
 [ "$(e2e_pixel "$E2E_TMP/over.png" 630 72)" = "0,64,64" ] || e2e_fail "no signature field"
