@@ -237,6 +237,7 @@ size_t EncodeLeave(const TLeaveMessage& m, uint8_t* out, size_t capacity) {
   Kind(w, TMessageKind::kLeave);
   w.Int(m.side);
   w.Int(static_cast<uint8_t>(m.reason));
+  w.Int(m.endTick);
   return w.Done();
 }
 
@@ -244,6 +245,18 @@ size_t EncodeRematch(const TRematchMessage& m, uint8_t* out, size_t capacity) {
   TWriter w{out, capacity};
   Kind(w, TMessageKind::kRematch);
   w.Int(m.side);
+  return w.Done();
+}
+
+size_t EncodeKeepAlive(uint8_t* out, size_t capacity) {
+  TWriter w{out, capacity};
+  Kind(w, TMessageKind::kKeepAlive);
+  return w.Done();
+}
+
+size_t EncodeState(const TGameState& state, uint8_t* out, size_t capacity) {
+  TWriter w{out, capacity};
+  PutState(w, state);
   return w.Done();
 }
 
@@ -311,12 +324,15 @@ bool DecodeMessage(const uint8_t* data, size_t size, TMessage* out, const char**
       if (reason > static_cast<uint8_t>(TLeaveReason::kNoMatch))
         return fail("an unknown leave reason");
       out->leave.reason = static_cast<TLeaveReason>(reason);
+      out->leave.endTick = r.Int<uint32_t>();
       sideOk = out->leave.side < kMatchSides;
       break;
     }
     case TMessageKind::kRematch:
       out->rematch.side = r.Int<uint8_t>();
       sideOk = out->rematch.side < kMatchSides;
+      break;
+    case TMessageKind::kKeepAlive:
       break;
     case TMessageKind::kStart:
       return fail("a start message (decoded on its own)");

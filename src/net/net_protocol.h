@@ -17,7 +17,8 @@
 //   hash       a hash of the whole state after a confirmed tick
 //   pause      who paused or resumed
 //   leave      who left and why
-//   rematch    a side asks for (or the host deals) the next match
+//   rematch    a side asks for the next match (the host then deals it)
+//   keepalive  a sign of life while no inputs flow
 //
 // The kinds from 64 on belong to the relay's rooms; their encoding lives with
 // the room client (src/net/room_*). They are reserved here so that the two
@@ -49,6 +50,7 @@ enum class TMessageKind : uint8_t {
   kPause = 5,
   kLeave = 6,
   kRematch = 7,
+  kKeepAlive = 8,  // nothing but a sign of life while no inputs flow (pause)
   // The relay's rooms (encoded by the room client).
   kRoomCreate = 64,
   kRoomJoin = 65,
@@ -117,9 +119,12 @@ enum class TLeaveReason : uint8_t {
   kNoMatch = 4,   // a spectator or a third player where none is wanted
 };
 
+// The match ends for both after tick endTick - 1: the leaving side sends no
+// inputs from endTick on, and the other runs up to it too.
 struct TLeaveMessage {
   uint8_t side = 0;
   TLeaveReason reason = TLeaveReason::kLeft;
+  uint32_t endTick = 0;
 };
 
 struct TRematchMessage {
@@ -148,6 +153,11 @@ size_t EncodeHash(const TStateHash& m, uint8_t* out, size_t capacity);
 size_t EncodePause(const TPauseMessage& m, uint8_t* out, size_t capacity);
 size_t EncodeLeave(const TLeaveMessage& m, uint8_t* out, size_t capacity);
 size_t EncodeRematch(const TRematchMessage& m, uint8_t* out, size_t capacity);
+size_t EncodeKeepAlive(uint8_t* out, size_t capacity);
+
+// The game state alone, in the start message's encoding (what the state
+// hash is taken over); returns the length, 0 when it does not fit.
+size_t EncodeState(const TGameState& state, uint8_t* out, size_t capacity);
 
 // The start message's size (the buffer EncodeStart needs).
 size_t StartMessageSize();
