@@ -8,8 +8,12 @@
 
 namespace {
 
-// No packet from the other machine for this long ends the connection.
-constexpr uint32_t kLinkTimeoutMs = 3000;
+// ENet gives a peer up when a reliable message stays unacknowledged this
+// long. Longer than the match's own rule (3 s without a single datagram), so
+// that a bad run of losses on a lossy link, retried with ENet's growing
+// back-off, does not end a match whose datagrams still arrive.
+constexpr uint32_t kLinkTimeoutMinMs = 5000;
+constexpr uint32_t kLinkTimeoutMaxMs = 10000;
 
 bool InitEnet() {
   static std::once_flag once;
@@ -71,7 +75,7 @@ std::unique_ptr<TEnetLink> TEnetLink::Connect(const char* host, uint16_t port, s
     *error = "the connection could not be started";
     return nullptr;
   }
-  enet_peer_timeout(link->peer_, 0, kLinkTimeoutMs, kLinkTimeoutMs);
+  enet_peer_timeout(link->peer_, 0, kLinkTimeoutMinMs, kLinkTimeoutMaxMs);
   ENetAddress bound{};
   enet_socket_get_address(link->host_->socket, &bound);
   link->port_ = bound.port;
@@ -107,7 +111,7 @@ bool TEnetLink::Receive(TLinkMessage* out) {
         }
         peer_ = event.peer;
         connected_ = true;
-        enet_peer_timeout(peer_, 0, kLinkTimeoutMs, kLinkTimeoutMs);
+        enet_peer_timeout(peer_, 0, kLinkTimeoutMinMs, kLinkTimeoutMaxMs);
         break;
       case ENET_EVENT_TYPE_DISCONNECT:
         if (event.peer == peer_) {

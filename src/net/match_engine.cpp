@@ -70,7 +70,10 @@ void TMatchEngine::Pump(uint32_t nowMs) {
            everConnected ? "相手との接続が切れました" : "相手に接続できませんでした");
     return;
   }
-  if (everConnected && nowMs - lastReceive_ > kTimeoutMs) {
+  // Silence: no message, and (when the link can tell) no datagram either
+  // (a message held back behind a lost one is not silence).
+  const uint32_t sinceDatagram = link_.Connected() ? link_.Stats().sinceReceiveMs : kTimeoutMs + 1;
+  if (everConnected && nowMs - lastReceive_ > kTimeoutMs && sinceDatagram > kTimeoutMs) {
     Finish(TMatchEnd::kTimeout, "相手から 3 秒間応答がありません");
     return;
   }

@@ -175,7 +175,7 @@ TEST(MatchTest, WholeMatchOn50MsRoundTripWith2PercentLoss) {
   PlayWholeMatch({25, 3, 2, 1, 1}, 90, 12);
 }
 TEST(MatchTest, WholeMatchOn150MsRoundTripWith10PercentLoss) {
-  PlayWholeMatch({75, 10, 10, 2, 2}, 240, 13);
+  PlayWholeMatch({75, 10, 10, 2, 2}, 600, 13);
 }
 
 TEST(MatchTest, PlantedDesyncIsCaughtWithinTwoSeconds) {
