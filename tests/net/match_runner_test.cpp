@@ -24,7 +24,8 @@ struct TVersusGame {
     TGameState start;
     TMatchSettings settings;
     const char* error = nullptr;
-    EXPECT_TRUE(MakeMatchStart(form, 1000, 1, 3, 0x3ffff, "20261208120000", &start, &settings, &error));
+    EXPECT_TRUE(
+        MakeMatchStart(form, 1000, 1, 3, 0x3ffff, "20261208120000", &start, &settings, &error));
     LoadMatchStart(form, host, start, settings);
     Run({});  // the first frame: the new game
   }
@@ -37,8 +38,12 @@ struct TVersusGame {
   }
 };
 
-TMatchInput Key(uint16_t key, uint8_t alt = 0) { return {TMatchInput::kKey, alt, 0, key, 0, 0}; }
-TMatchInput GaugeClick() { return {TMatchInput::kClick, 0, TMainForm::kMbLeft, 0, 100, 460}; }
+TMatchInput Key(uint16_t key, uint8_t alt = 0) {
+  return {TMatchInput::kKey, alt, 0, key, 0, 0};
+}
+TMatchInput GaugeClick() {
+  return {TMatchInput::kClick, 0, TMainForm::kMbLeft, 0, 100, 460};
+}
 
 TEST(MatchRunnerTest, EachSideActsOnlyWithItsOwnKeysOnItsTurn) {
   TVersusGame g;
