@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "files/regular_file.h"
 #include "platform/sdl_host.h"
+#include "system/regular_file.h"
 
 namespace {
 

@@ -13,13 +13,13 @@
 #include <string>
 
 #include "app/main.h"
-#include "platform/program_env.h"
 #include "platform/replay_watch.h"
 #include "platform/sdl_host.h"
 #include "platform/startup_checks.h"
 #include "platform/window_icon.h"
 #include "replay/replay_recorder.h"
 #include "replay/replay_tap.h"
+#include "system/program_env.h"
 
 namespace {
 // Writes the replay of a game that has just ended; a failure costs only it.

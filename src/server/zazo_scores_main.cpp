@@ -10,12 +10,12 @@
 #include <string>
 #include <thread>
 
-#include "platform/program_env.h"
 #include "server/http_front.h"
 #include "server/local_board.h"
 #include "server/replay_check.h"
 #include "server/score_service.h"
 #include "server/score_store.h"
+#include "system/program_env.h"
 
 namespace {
 
