@@ -153,7 +153,7 @@ int main(int argc, char** argv) {
   }
   const unsigned cores = std::thread::hardware_concurrency();
   std::unique_ptr<TReplayChecker> checker =
-      MakeGameReplayChecker(assets, static_cast<uint64_t>(replayFrames),
+      MakeGameReplayChecker(static_cast<uint64_t>(replayFrames),
                             static_cast<uint32_t>(replaySeconds * 1000), cores ? cores : 1);
   TScoreService service(*store, *checker, LogLine);
 

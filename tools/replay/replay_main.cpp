@@ -82,7 +82,7 @@ int main(int argc, char** argv) {
                  std::strerror(errno));
     return 1;
   }
-  if (summary) return PrintReplaySummary(text, scriptName, options.assetsDir, limits, stdout);
+  if (summary) return PrintReplaySummary(text, scriptName, limits, stdout);
   if (LooksLikeReplayFile(text)) return RunReplayFile(text, scriptName, options, stdout);
   TReplayScript script;
   std::string error;
