@@ -80,6 +80,19 @@ start_pair() {
 
 # ---- a match played and left with Esc ----
 start_pair a
+# The match's bar over the bottom right of each picture: a green mark for a
+# good link at frame pixel (450, 469).
+for win in "$HOST_WIN" "$JOIN_WIN"; do
+  read -r wx wy < <(xwininfo -id "$win" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {print x, $4}')
+  mark=""
+  for ((i = 0; i < 30; i++)); do
+    e2e_shot "$E2E_TMP/bar.png" "$((wx + 440))" "$((wy + 460))" 200 20
+    mark=$(e2e_pixel "$E2E_TMP/bar.png" 10 9)
+    [ "$mark" = "70,220,90" ] && break
+    sleep 0.1
+  done
+  [ "$mark" = "70,220,90" ] || e2e_fail "no green connection mark in the match bar (pixel $mark)"
+done
 # Side 1 has the first turn: the host's d moves its cursor; the joining
 # player's d arrives as side 2's K and moves nothing.
 for k in d d d; do xdotool key --window "$HOST_WIN" "$k"; done
