@@ -112,12 +112,17 @@ int main(int argc, char** argv) {
     }
   }
 
-  match.Shutdown();  // the other machine is told; the match's replay is written
-  WriteFinishedReplay(host, replays);
+  // A match still on is left: the other machine is told, and the match's
+  // game ends at the tick both agree on.
+  match.Shutdown();
   host.match = nullptr;
+  // A game still in play when the window closes ends here: its end is taken
+  // before anything is torn down, and written once the window is gone.
+  replays.EndSession(form);
   form.FormDestroy();  // saves the best score, first of all
   // Gone from the screen at once; the sound's one-second wait follows unseen.
   host.HideWindow();
+  WriteFinishedReplay(host, replays);
   host.ShutdownSound();
   host.DestroyWindow();
   SDL_Quit();
