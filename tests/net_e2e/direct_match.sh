@@ -148,4 +148,23 @@ host_replay=$(ls "$E2E_GAME"/save/replays/*.zzr 2> /dev/null | head -n 1)
 [ -n "$host_replay" ] || e2e_fail "the host's replay was not kept"
 "$E2E_BUILD/zazo-replay" --summary "$host_replay" > /dev/null || e2e_fail "the kept replay does not reproduce"
 kill -0 "$HOST_PID" || e2e_fail "the host ended with the match"
-echo "direct match: keys, leave, replays and a killed opponent as expected"
+stop_all
+
+# ---- the joining program closed mid-match (SIGTERM is a quit for SDL) ----
+start_pair c
+kill -TERM "$JOIN_PID"
+wait_log "$E2E_TMP/host-c.log" "相手が退出しました" 5
+for ((i = 0; i < 50; i++)); do
+  kill -0 "$JOIN_PID" 2> /dev/null || break
+  sleep 0.1
+done
+kill -0 "$JOIN_PID" 2> /dev/null && e2e_fail "the closed program did not end"
+for ((i = 0; i < 50; i++)); do
+  ls "$E2E_GAME"/save/replays/*.zzr > /dev/null 2>&1 && break
+  sleep 0.1
+done
+host_replay=$(ls "$E2E_GAME"/save/replays/*.zzr 2> /dev/null | head -n 1)
+join_replay=$(ls "$E2E_TMP"/game2/save/replays/*.zzr 2> /dev/null | head -n 1)
+[ -n "$host_replay" ] && [ -n "$join_replay" ] || e2e_fail "a replay is missing after the window closed"
+cmp -s "$host_replay" "$join_replay" || e2e_fail "the replays differ after the window closed"
+echo "direct match: keys, leave, replays, a killed and a closed opponent as expected"
