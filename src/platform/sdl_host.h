@@ -56,6 +56,10 @@ class TSdlHost : public TGameHost {
   // a handler is reported in an error box and the program goes on.
   void DrainEvents();
   void HandleEvent(const SDL_Event& event);
+  // The loop's idle sleep: until the next frame is due (in frameInMs), a
+  // held pad direction repeats or the volume overlay goes, whichever comes
+  // first, and at once when an event arrives. At least 1 ms, at most 16.
+  void SleepUntilDue(uint32_t frameInMs);
   bool QuitRequested() const { return quit_; }
   // True while the game is paused: the loop runs no frame.
   bool Paused() const { return pauseClock_.Paused(); }

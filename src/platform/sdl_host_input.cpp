@@ -50,6 +50,20 @@ void TSdlHost::DrainEvents() {
   }
 }
 
+void TSdlHost::SleepUntilDue(uint32_t frameInMs) {
+  const uint32_t now = SDL_GetTicks();
+  uint32_t wait = frameInMs < 16u ? frameInMs : 16u;
+  if (form_ && !pauseClock_.Paused()) {
+    const uint32_t repeat = padInput_.MsToRepeat(now, View());
+    if (repeat < wait) wait = repeat;
+  }
+  const uint32_t hide = volume_.MsToHide(now);
+  if (hide < wait) wait = hide;
+  if (wait < 1u) wait = 1u;
+  // The event stays queued for DrainEvents.
+  SDL_WaitEventTimeout(nullptr, static_cast<int>(wait));
+}
+
 void TSdlHost::HandleEvent(const SDL_Event& event) {
   switch (event.type) {
     case SDL_QUIT:

@@ -31,6 +31,11 @@ bool TVolumeKeys::Key(uint16_t vk, uint32_t nowMs) {
   return true;
 }
 
+uint32_t TVolumeKeys::MsToHide(uint32_t nowMs) const {
+  if (Shown(nowMs) == 0) return kNotShown;
+  return kShowMs - (nowMs - shownAt_);
+}
+
 int TVolumeKeys::Shown(uint32_t nowMs) const {
   if (shown_ == 0 || nowMs - shownAt_ >= kShowMs) return 0;
   return shown_;

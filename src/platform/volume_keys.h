@@ -17,6 +17,9 @@ class TVolumeKeys {
   int32_t EffectsPercent() const { return effects_; }
   // Which volume the overlay shows at `nowMs`: 0 none, 1 music, 2 effects.
   int Shown(uint32_t nowMs) const;
+  // How long after `nowMs` the overlay goes; kNotShown when none shows.
+  static constexpr uint32_t kNotShown = 0xffffffffu;
+  uint32_t MsToHide(uint32_t nowMs) const;
 
  private:
   int32_t music_ = 100;

@@ -72,8 +72,10 @@ int main(int argc, char** argv) {
     WriteFinishedReplay(host, replays);
     if (host.QuitRequested()) break;
     host.RepaintIfNeeded();
-    // Idle: sleep 1 ms, then at most one frame (none while paused).
-    SDL_Delay(1);
+    // Idle: asleep until the next frame is due or an event comes, then at
+    // most one frame (none while paused). Waking once a frame instead of
+    // every millisecond runs the same frames at the same clock readings.
+    host.SleepUntilDue(host.Paused() ? 16u : form.MsToNextFrame(host.Clock()));
     if (host.Paused()) continue;
     try {
       const uint32_t now = host.Clock();
