@@ -80,6 +80,8 @@ bool TSdlHost::CreateWindow() {
     std::fprintf(stderr, "Zazo Puzzle: cannot create the frame texture: %s\n", SDL_GetError());
     return false;
   }
+  // Pixel for pixel whatever the output size: set once, not per frame.
+  SDL_SetTextureScaleMode(frameTexture_, SDL_ScaleModeNearest);
   // Keys are keys: no input method composing text over the game.
   SDL_StopTextInput();
   widgetView_.Create(renderer_, widgets_);
@@ -171,7 +173,6 @@ void TSdlHost::CopyFrame(const TFrameRect& frame) {
       if (sharpTexture_) SDL_SetTextureScaleMode(sharpTexture_, SDL_ScaleModeLinear);
     }
   }
-  SDL_SetTextureScaleMode(frameTexture_, SDL_ScaleModeNearest);
   if (step == 0 || !sharpTexture_ || SDL_SetRenderTarget(renderer_, sharpTexture_) != 0) {
     SDL_RenderCopy(renderer_, frameTexture_, nullptr, &dst);
     return;
