@@ -8,8 +8,9 @@
 #
 # SECONDS defaults to 20. PROGRAM defaults to the build's zazo-puzzle (give
 # an older build's to compare). The game runs from a private copy of its
-# folders; a single-player game is started with '4' and restarted with '7'
-# every few seconds, so it never leaves play. The sound environment is left
+# folders; a single-player game is started with '4', the cursor moves every
+# two seconds, and '7' starts a fresh game every 100 s (left alone, a game
+# from level 1 lasts over two minutes), so it never leaves play. The sound environment is left
 # as it is (set SDL_AUDIODRIVER=dummy to measure a mixing sound device on a
 # machine without a sound card). Prints both percentages of one core and the
 # ratio game / bare loop, over the whole period and as the median of five
@@ -101,7 +102,7 @@ ticks=$(getconf CLK_TCK)
 # window, and the median of the five is printed beside the whole.
 windows=5
 bare_start=$(cpu "$bare") game_start=$(cpu "$game") t_start=$(date +%s%N)
-last=$(date +%s)
+last=$(date +%s) restarted=$(date +%s) move=d
 : > "$tmp/windows"
 for ((w = 0; w < windows; w++)); do
   b0=$(cpu "$bare") g0=$(cpu "$game") t0=$(date +%s%N)
@@ -112,9 +113,13 @@ for ((w = 0; w < windows; w++)); do
       cat "$tmp/game.log"
       exit 1
     }
-    if (($(date +%s) - last >= 5)); then
-      # A fresh game before this one can end; a move keeps the keys busy.
-      xdotool key --window "$wid" 7 d
+    if (($(date +%s) - restarted >= 100)); then
+      xdotool key --window "$wid" 7  # a fresh game before this one can end
+      restarted=$(date +%s)
+    fi
+    if (($(date +%s) - last >= 2)); then
+      xdotool key --window "$wid" "$move"
+      [ "$move" = d ] && move=a || move=d
       last=$(date +%s)
     fi
     sleep 0.2
