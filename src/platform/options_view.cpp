@@ -35,9 +35,7 @@ void TOptionsView::Create(SDL_Renderer* renderer) {
     return;
   }
   Make(renderer, "設定  Options", kWhite, &title_);
-  Make(renderer,
-       "↑↓ 選択  ←→ 変更  Return 決定  Esc・Tab 閉じる   Up/Down choose, Left/Right change, "
-       "Return set, Esc or Tab close",
+  Make(renderer, "↑↓ 選択  ←→ 変更  Return 決定  Esc 閉じる    Up Down  Left Right  Return  Esc",
        kPale, &help_);
   hintFont_ = TTF_OpenFont(choice.file.c_str(), 11 * kTextScale);
   for (int i = 0; i < TitleHintCount() && i < kMaxHints; i++) {
