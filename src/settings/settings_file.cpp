@@ -237,7 +237,7 @@ void TSettingsStore::Load(std::FILE* log) {
   text_ = r.text;
   damaged_ = r.damaged;
   if (r.damaged) {
-    std::fprintf(log, "Zazo Puzzle: %s: %s; the defaults are used for it\n", path_.c_str(),
+    std::fprintf(log, "Zazo Puzzle: %s: %s; the defaults are used instead\n", path_.c_str(),
                  r.problem.c_str());
   }
   // Say now, once, when nothing can ever be written there: the nearest
