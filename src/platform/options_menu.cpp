@@ -7,7 +7,9 @@
 
 namespace {
 
-const char* OnOff(bool on) { return on ? "オン ON" : "オフ OFF"; }
+const char* OnOff(bool on) {
+  return on ? "オン ON" : "オフ OFF";
+}
 
 // The length of `text` without its last UTF-8 character.
 size_t WithoutLastCharacter(const std::string& text) {
@@ -247,8 +249,7 @@ void TOptionsMenu::Key(uint16_t vk, uint16_t scancode) {
 void TOptionsMenu::Text(const char* utf8) {
   if (!open_ || !editing_ || !utf8) return;
   const std::string longer = editText_ + utf8;
-  const size_t limit =
-      selected_ == kRowBoard ? TSettings::kMaxBoardUrl : TSettings::kMaxPlayerName;
+  const size_t limit = selected_ == kRowBoard ? TSettings::kMaxBoardUrl : TSettings::kMaxPlayerName;
   if (longer.size() > limit) return;
   editText_ = longer;
   revision_++;

@@ -117,8 +117,8 @@ void TOptionsView::Draw(SDL_Renderer* renderer, const TFrameRect& frame, const T
     const int32_t y = TOptionsMenu::kListTop + i * TOptionsMenu::kRowHeight;
     if (row == menu.Selected()) {
       SDL_SetRenderDrawColor(renderer, 60, 84, 170, 255);
-      Fill(renderer, frame, TOptionsMenu::kListLeft - 4, y, TOptionsMenu::kListRight -
-           TOptionsMenu::kListLeft + 8, TOptionsMenu::kRowHeight);
+      Fill(renderer, frame, TOptionsMenu::kListLeft - 4, y,
+           TOptionsMenu::kListRight - TOptionsMenu::kListLeft + 8, TOptionsMenu::kRowHeight);
     }
     DrawText(renderer, frame, labels_[row], TOptionsMenu::kListLeft, y + 1);
     DrawText(renderer, frame, values_[row], TOptionsMenu::kValueLeft, y + 1);

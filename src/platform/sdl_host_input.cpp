@@ -33,8 +33,8 @@ void TSdlHost::DrainEvents() {
   const uint32_t now = SDL_GetTicks();
   displayPlatform_.SettlePlacement(now);
   opener_.ReapFinished();
-  // Held pad directions repeat like a held key.
-  if (form_ && !pauseClock_.Paused()) {
+  // Held pad directions repeat like a held key (not into the options).
+  if (form_ && !pauseClock_.Paused() && !options_.IsOpen()) {
     TGameInput inputs[TPadTranslator::kMaxInputs];
     Deliver(inputs, padInput_.Repeat(now, View(), inputs));
   }
@@ -122,12 +122,11 @@ void TSdlHost::HandleEvent(const SDL_Event& event) {
 
 void TSdlHost::OnKeyDown(const SDL_KeyboardEvent& key) {
   // Auto-repeated key-downs count like presses.
-  const uint16_t layoutVk =
-      VirtualKeyFromSdl(key.keysym.scancode, key.keysym.sym, key.keysym.mod);
+  const uint16_t layoutVk = VirtualKeyFromSdl(key.keysym.scancode, key.keysym.sym, key.keysym.mod);
   const TKeyModifiers mods = KeyModifiersFromSdl(key.keysym.mod);
   // The player's bindings: by the key's position, as the game's codes.
-  const TBoundKey bound = TranslateBoundKey(
-      Settings(), static_cast<uint16_t>(key.keysym.scancode), layoutVk, mods.alt);
+  const TBoundKey bound =
+      TranslateBoundKey(Settings(), static_cast<uint16_t>(key.keysym.scancode), layoutVk, mods.alt);
   const uint16_t widgetVk = layoutVk != 0 ? layoutVk : bound.vk;
   if (widgetVk == 0) return;
   switch (widgets_.KeyDown(widgetVk, mods.alt, mods.ctrl, mods.shift)) {

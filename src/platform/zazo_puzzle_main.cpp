@@ -48,9 +48,8 @@ int main(int argc, char** argv) {
   // best score in the program's own save/ or the per-user data folder.
   TSdlHost host(ChooseGameFolders(ProgramFolder()));
   // The player's settings, read before the window opens (its size).
-  TSettingsStore settings(UserConfigFolder(), [](const std::string& folder) {
-    return MakeFolderPath(folder, 0700);
-  });
+  TSettingsStore settings(UserConfigFolder(),
+                          [](const std::string& folder) { return MakeFolderPath(folder, 0700); });
   settings.Load(stderr);
   host.AttachSettings(&settings);
   TReplayRecorder replays(host.SaveDir() + "replays/");

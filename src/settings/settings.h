@@ -52,12 +52,12 @@ struct TSettings {
   static constexpr size_t kMaxBoardUrl = 256;
   static constexpr size_t kMaxPlayerName = 32;  // bytes of UTF-8
 
-  int32_t musicVolume = 100;    // percent, 0..100 in steps of 10
-  int32_t effectsVolume = 100;  // percent, 0..100 in steps of 10
-  bool fullScreen = false;      // full screen at start
-  int32_t windowScale = 0;      // 0: chosen from the desktop; else 1..4
-  bool showBackground = true;   // display toggle 1 at start
-  bool showEffects = true;      // display toggle 2 at start
+  int32_t musicVolume = 100;            // percent, 0..100 in steps of 10
+  int32_t effectsVolume = 100;          // percent, 0..100 in steps of 10
+  bool fullScreen = false;              // full screen at start
+  int32_t windowScale = 0;              // 0: chosen from the desktop; else 1..4
+  bool showBackground = true;           // display toggle 1 at start
+  bool showEffects = true;              // display toggle 2 at start
   uint16_t keys[kKeyActionCount] = {};  // scancode of each action
   std::string boardUrl;                 // "" : the game's own board
   std::string playerName;
@@ -73,8 +73,7 @@ int ActionOfScancode(const TSettings& settings, uint16_t scancode);
 // keeps for itself (Esc, the title's digits 3 to 6, Tab for the options)
 // or one another action already has is refused; `clashWith` (when not null)
 // gets that other action, else -1.
-const char* RefuseBinding(const TSettings& settings, int action, uint16_t scancode,
-                          int* clashWith);
+const char* RefuseBinding(const TSettings& settings, int action, uint16_t scancode, int* clashWith);
 
 // A board address the game may use: "" or http(s)://host[:port][/path],
 // printable ASCII without spaces, at most kMaxBoardUrl bytes.

@@ -2,12 +2,12 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <toml++/toml.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 #include <sstream>
-#include <toml++/toml.h>
 
 #include "score/atomic_file.h"
 #include "settings/key_names.h"
@@ -85,7 +85,8 @@ void ReadKeys(const toml::table& t, TSettings* s, TProblems* p) {
   // One key for two actions cannot be told apart: every key as it was.
   for (int a = 0; a < kKeyActionCount; a++) {
     if (ActionOfScancode(read, read.keys[a]) != a) {
-      p->Add(std::string("keys (") + ScancodeName(read.keys[a]) + " bound twice; default keys used)");
+      p->Add(std::string("keys (") + ScancodeName(read.keys[a]) +
+             " bound twice; default keys used)");
       return;
     }
   }

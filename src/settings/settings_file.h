@@ -72,7 +72,7 @@ class TSettingsStore {
   std::string path_;
   std::function<bool(const std::string&)> readyFolder_;
   TSettings current_;
-  std::string text_;     // the text last read or written
+  std::string text_;      // the text last read or written
   bool damaged_ = false;  // the file on disk is the damaged one
   bool cannotSaveSaid_ = false;
 };

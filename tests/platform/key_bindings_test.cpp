@@ -26,7 +26,8 @@ TEST(KeyBindings, DefaultsOnQwertyAreTheKeysAsTheyWere) {
     EXPECT_EQ(Game(s, scancode, c), c - 'a' + 'A') << c;
   }
   for (char c = '0'; c <= '9'; c++) {
-    const auto scancode = static_cast<SDL_Scancode>(c == '0' ? SDL_SCANCODE_0 : SDL_SCANCODE_1 + (c - '1'));
+    const auto scancode =
+        static_cast<SDL_Scancode>(c == '0' ? SDL_SCANCODE_0 : SDL_SCANCODE_1 + (c - '1'));
     EXPECT_EQ(Game(s, scancode, c), c) << c;
   }
   EXPECT_EQ(Game(s, SDL_SCANCODE_LEFT, SDLK_LEFT), kVkLeft);
@@ -61,7 +62,7 @@ TEST(KeyBindings, AzertyAndQwertzPlayersFindTheKeysWhereTheTitleShowsThem) {
 TEST(KeyBindings, AReboundActionLeavesItsOldKey) {
   TSettings s;
   s.keys[kActSide1Up] = scancode::Letter('I');
-  s.keys[kActSide2Rise] = 62;  // F5
+  s.keys[kActSide2Rise] = 62;   // F5
   s.keys[kActFullScreen] = 68;  // F11 with Alt
   s.keys[kActMusicDown] = scancode::Letter('M');
   EXPECT_EQ(Game(s, SDL_SCANCODE_I, 'i'), 87);

@@ -170,8 +170,8 @@ TEST(ParseSettings, EachBadValueFallsBackAloneAndIsNamed) {
 }
 
 TEST(ParseSettings, GarbageAndWrongShapesGiveTheDefaults) {
-  for (const char* text : {"\x7f\x45\x4c\x46\x01\x02 binary", "music_volume = [1, 2",
-                           "keys = 5\n", "[music_volume]\n", "= = =", "a = 1\na = 2\n"}) {
+  for (const char* text : {"\x7f\x45\x4c\x46\x01\x02 binary", "music_volume = [1, 2", "keys = 5\n",
+                           "[music_volume]\n", "= = =", "a = 1\na = 2\n"}) {
     const TSettingsRead r = ParseSettings(text);
     EXPECT_TRUE(r.damaged) << text;
     EXPECT_TRUE(r.settings == TSettings()) << text;
