@@ -161,7 +161,9 @@ void TSdlHost::Render() {
   }
   if (options_.IsOpen()) {
     optionsView_.Draw(renderer_, frame, options_);
-  } else if (form_ && form_->scene == 100 && !pauseClock_.Paused() && lastFrame_) {
+  } else if (form_ && form_->scene == 100 && form_->loopRunning && form_->errorCode == 0 &&
+             !pauseClock_.Paused() && lastFrame_) {
+    // Only over a title the game really draws (not after an error).
     optionsView_.DrawTitleHints(renderer_, frame);
   }
   overlayShown_ = volume_.Shown(now);

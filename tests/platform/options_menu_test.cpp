@@ -46,7 +46,7 @@ TEST(OptionsMenu, KeysChangeValuesWithinTheirRanges) {
 TEST(OptionsMenu, BindingTakesTheNextKeyAndRefusesAClash) {
   TOptionsMenu m;
   m.Open(TSettings());
-  const int32_t up = TOptionsMenu::kRowFirstKey + kActSide1Up;
+  const int32_t up = TOptionsMenu::kRowFirstKey + static_cast<int32_t>(kActSide1Up);
   Go(m, up);
   m.Key(kVkReturn, 0);
   EXPECT_TRUE(m.Capturing());

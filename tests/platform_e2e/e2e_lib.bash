@@ -108,7 +108,7 @@ E2E_CONFIG="$E2E_TMP/config"
 e2e_launch() {
   local dir=$1
   shift
-  (cd "$dir" && exec env XDG_CONFIG_HOME="$E2E_CONFIG" "$@" SDL_AUDIODRIVER=dummy \
+  (cd "$dir" && exec env XDG_CONFIG_HOME="$E2E_CONFIG" env "$@" SDL_AUDIODRIVER=dummy \
     "$E2E_GAME/zazo-puzzle") > "$E2E_LOG" 2>&1 &
   E2E_PID=$!
 }

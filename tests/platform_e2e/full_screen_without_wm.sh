@@ -20,9 +20,8 @@ check_full_screen() {  # check_full_screen LABEL
   [ "$w" = 1280 ] && [ "$h" = 800 ] && [ "$x" = 0 ] && [ "$y" = 0 ] ||
     e2e_fail "$1: the window does not cover the display"
   xdotool mousemove 120 790  # in the picture, off the menu
-  sleep 0.5
   local differ
-  differ=$(e2e_title_shown 1066x800+107+0)
+  differ=$(settings_wait_title 1066x800+107+0)
   echo "$1: $differ pixels differ from the title picture"
   [ "$differ" -lt 20000 ] || e2e_fail "$1: the title is not shown whole in 1066 x 800"
   e2e_shot "$E2E_TMP/side.png" 0 0 100 800

@@ -15,14 +15,52 @@ settings_wait_file() {
 }
 
 # settings_wait_game GEOMETRY: until the screen's part GEOMETRY (the game
-# picture) no longer shows the title (the game has started), at most 10 s.
+# picture) shows the play scene's top bar (the full-screen button and the
+# game's label, as in the golden play picture): the title's slide is over
+# and keys reach the game. At most 10 s.
 settings_wait_game() {
-  local i
+  local i root_w root_h
+  root_w=$(xwininfo -root | awk '/Width:/ {print $2}')
+  root_h=$(xwininfo -root | awk '/Height:/ {print $2}')
+  "$CONVERT" "$E2E_SOURCE/tests/golden_screens/play.png" -crop 200x20+440+0 +repage \
+    "$E2E_TMP/bar_want.png"
   for ((i = 0; i < 40; i++)); do
-    [ "$(e2e_title_shown "$1")" -gt 150000 ] && return 0
+    e2e_shot "$E2E_TMP/bar.png" 0 0 "$root_w" "$root_h"
+    "$CONVERT" "$E2E_TMP/bar.png" -crop "$1" +repage -filter box -resize 640x480! \
+      -crop 200x20+440+0 +repage "$E2E_TMP/bar_small.png"
+    [ "$(e2e_diff "$E2E_TMP/bar_small.png" "$E2E_TMP/bar_want.png")" -lt 400 ] && return 0
     sleep 0.25
   done
-  e2e_fail "no game started (the screen $1 still shows the title)"
+  e2e_fail "no game started (no play scene in $1)"
+}
+
+# settings_wait_title GEOMETRY: until the screen's part GEOMETRY shows the
+# title picture (fewer than 20000 pixels differ), at most 10 s; prints the
+# last count.
+settings_wait_title() {
+  local i differ
+  for ((i = 0; i < 40; i++)); do
+    differ=$(e2e_title_shown "$1")
+    [ "$differ" -lt 20000 ] && break
+    sleep 0.25
+  done
+  echo "$differ"
+}
+
+# settings_window_settled: prints "id width height x y" of the game's window
+# once the window manager has framed it (_NET_FRAME_EXTENTS set) and it
+# stays put between two looks, at most 5 s.
+settings_window_settled() {
+  local i line last=""
+  for ((i = 0; i < 50; i++)); do
+    line=$(e2e_window "Zazo Puzzle" 1) || continue
+    if [ "$line" = "$last" ] && xprop -id "${line%% *}" _NET_FRAME_EXTENTS 2> /dev/null | grep -q "="; then
+      break
+    fi
+    last=$line
+    sleep 0.1
+  done
+  echo "$line"
 }
 
 # settings_replay_keys: the key codes the last replay recorded, one a line.

@@ -11,13 +11,13 @@ source "$(dirname "$0")/settings_lib.bash"
 e2e_start_wm
 e2e_prepare
 e2e_launch "$E2E_GAME"
-read -r wid w h x y < <(e2e_window "Zazo Puzzle" 10) || e2e_fail "no window \"Zazo Puzzle\""
+e2e_window "Zazo Puzzle" 10 > /dev/null || e2e_fail "no window \"Zazo Puzzle\""
+read -r wid w h x y < <(settings_window_settled)
 echo "first window: ${w}x${h} at $x,$y"
 [ "$w" = 1920 ] && [ "$h" = 1440 ] || e2e_fail "the first window is ${w}x${h}, not 1920x1440"
 # The pointer off the menu (a hovered row looks different).
 xdotool mousemove $((x + 10)) $((y + 1400))
-sleep 0.5
-differ=$(e2e_title_shown "1920x1440+$x+$y")
+differ=$(settings_wait_title "1920x1440+$x+$y")
 echo "3x: $differ pixels differ from the title picture"
 [ "$differ" -lt 20000 ] || e2e_fail "the title does not fill the window at 3x"
 
@@ -45,9 +45,9 @@ for ((i = 0; i < 50; i++)); do
   sleep 0.1
 done
 [ "$w" = 1000 ] && [ "$h" = 700 ] || e2e_fail "the window was not resized: ${w}x${h}"
+read -r wid w h x y < <(settings_window_settled)
 xdotool mousemove $((x + 40)) $((y + 690))
-sleep 0.5
-differ=$(e2e_title_shown "933x700+$((x + 33))+$y")
+differ=$(settings_wait_title "933x700+$((x + 33))+$y")
 echo "1000x700: $differ pixels differ from the title picture"
 [ "$differ" -lt 20000 ] || e2e_fail "the title does not fill the resized window"
 xdotool mousemove $((x + 33 + 300 * 933 / 640 + 1)) $((y + 210 * 700 / 480 + 1))
