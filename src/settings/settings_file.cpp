@@ -1,6 +1,5 @@
 #include "settings/settings_file.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <toml++/toml.h>
 #include <unistd.h>
@@ -8,8 +7,10 @@
 #include <cerrno>
 #include <cstring>
 #include <sstream>
+#include <vector>
 
 #include "score/atomic_file.h"
+#include "system/regular_file.h"
 #include "settings/key_names.h"
 
 namespace {
@@ -143,48 +144,19 @@ TSettingsRead ParseSettings(const std::string& text) {
 
 TSettingsRead ReadSettingsFile(const std::string& path) {
   TSettingsRead r;
-  // Non-blocking: a pipe or a device at the path is never waited on.
-  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-  if (fd < 0) {
-    // No file (or no folder): the defaults, nothing to say.
-    if (errno == ENOENT || errno == ENOTDIR) return r;
+  // Only a regular file is opened (a pipe or a device is never waited on)
+  // and never more than the cap is read.
+  std::vector<uint8_t> bytes;
+  const char* reason = nullptr;
+  if (!ReadRegularFile(path.c_str(), kMaxSettingsFileBytes, bytes, &reason)) {
+    if (reason == kFileMissing) return r;  // no file: the defaults, nothing to say
     r.found = true;
     r.damaged = true;
-    r.problem = ErrnoText("cannot be read");
+    r.problem = std::strcmp(reason, "file too large") == 0 ? "larger than 64 KiB, not read"
+                                                           : std::string("cannot be read: ") + reason;
     return r;
   }
-  struct stat st;
-  std::string text;
-  if (fstat(fd, &st) != 0) {
-    r.problem = ErrnoText("cannot be read");
-  } else if (!S_ISREG(st.st_mode)) {
-    r.problem = "not a regular file";
-  } else if (static_cast<uint64_t>(st.st_size) > kMaxSettingsFileBytes) {
-    r.problem = "larger than 64 KiB, not read";
-  } else {
-    // The size may grow while it is read: never more than the cap.
-    char buffer[4096];
-    while (text.size() <= kMaxSettingsFileBytes) {
-      const ssize_t n = read(fd, buffer, sizeof buffer);
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0) {
-        r.problem = ErrnoText("cannot be read");
-        break;
-      }
-      if (n == 0) break;
-      text.append(buffer, static_cast<size_t>(n));
-    }
-    if (r.problem.empty() && text.size() > kMaxSettingsFileBytes) {
-      r.problem = "larger than 64 KiB, not read";
-    }
-  }
-  close(fd);
-  if (!r.problem.empty()) {
-    r.found = true;
-    r.damaged = true;
-    return r;
-  }
-  return ParseSettings(text);
+  return ParseSettings(std::string(bytes.begin(), bytes.end()));
 }
 
 std::string SettingsText(const TSettings& s, const std::string& previous) {

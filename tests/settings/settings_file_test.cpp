@@ -186,7 +186,7 @@ TEST_F(SettingsFolder, HostileFilesAreNeverWaitedOnNorReadWhole) {
   ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
   TSettingsRead r = ReadSettingsFile(path);
   EXPECT_TRUE(r.damaged);
-  EXPECT_NE(r.problem.find("not a regular file"), std::string::npos);
+  EXPECT_NE(r.problem.find("not a regular file"), std::string::npos) << r.problem;
   unlink(path.c_str());
   // 100 MB (sparse): refused by its size.
   int fd = open(path.c_str(), O_WRONLY | O_CREAT, 0600);
