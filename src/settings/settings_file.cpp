@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "score/atomic_file.h"
-#include "system/regular_file.h"
 #include "settings/key_names.h"
+#include "system/regular_file.h"
 
 namespace {
 
@@ -152,8 +152,9 @@ TSettingsRead ReadSettingsFile(const std::string& path) {
     if (reason == kFileMissing) return r;  // no file: the defaults, nothing to say
     r.found = true;
     r.damaged = true;
-    r.problem = std::strcmp(reason, "file too large") == 0 ? "larger than 64 KiB, not read"
-                                                           : std::string("cannot be read: ") + reason;
+    r.problem = std::strcmp(reason, "file too large") == 0
+                    ? "larger than 64 KiB, not read"
+                    : std::string("cannot be read: ") + reason;
     return r;
   }
   return ParseSettings(std::string(bytes.begin(), bytes.end()));
