@@ -14,33 +14,40 @@ settings_wait_file() {
   return 1
 }
 
-# settings_wait_game GEOMETRY: until the screen's part GEOMETRY (the game
-# picture) shows the play scene's top bar (the full-screen button and the
-# game's label, as in the golden play picture): the title's slide is over
-# and keys reach the game. At most 10 s.
+# settings_shot GEOMETRY FILE: the screen's part GEOMETRY (WxH+X+Y, the game
+# picture) scaled back to 640 x 480. Only that part is written, which keeps
+# the checks quick on large screens.
+settings_shot() {
+  import -window root -crop "$1" +repage "$E2E_TMP/part.bmp" || e2e_fail "screenshot failed"
+  "$CONVERT" "$E2E_TMP/part.bmp" -filter box -resize 640x480! "$2"
+}
+
+# settings_wait_game GEOMETRY: until the game picture at GEOMETRY shows the
+# play scene's top bar (the full-screen button and the game's label, as in
+# the golden play picture): the title's slide is over and keys reach the
+# game. At most 10 s.
 settings_wait_game() {
-  local i root_w root_h
-  root_w=$(xwininfo -root | awk '/Width:/ {print $2}')
-  root_h=$(xwininfo -root | awk '/Height:/ {print $2}')
+  local i
   "$CONVERT" "$E2E_SOURCE/tests/golden_screens/play.png" -crop 200x20+440+0 +repage \
     "$E2E_TMP/bar_want.png"
   for ((i = 0; i < 40; i++)); do
-    e2e_shot "$E2E_TMP/bar.png" 0 0 "$root_w" "$root_h"
-    "$CONVERT" "$E2E_TMP/bar.png" -crop "$1" +repage -filter box -resize 640x480! \
-      -crop 200x20+440+0 +repage "$E2E_TMP/bar_small.png"
+    settings_shot "$1" "$E2E_TMP/shown_small.png"
+    "$CONVERT" "$E2E_TMP/shown_small.png" -crop 200x20+440+0 +repage "$E2E_TMP/bar_small.png"
     [ "$(e2e_diff "$E2E_TMP/bar_small.png" "$E2E_TMP/bar_want.png")" -lt 400 ] && return 0
     sleep 0.25
   done
   e2e_fail "no game started (no play scene in $1)"
 }
 
-# settings_wait_title GEOMETRY: until the screen's part GEOMETRY shows the
+# settings_wait_title GEOMETRY: until the game picture at GEOMETRY shows the
 # title picture (fewer than 20000 pixels differ), at most 10 s; prints the
 # last count.
 settings_wait_title() {
   local i differ
+  e2e_crop "$E2E_GAME/graph/title.bmp" "$E2E_TMP/title_sheet.png" 640x480+0+0
   for ((i = 0; i < 40; i++)); do
-    differ=$(e2e_title_shown "$1")
+    settings_shot "$1" "$E2E_TMP/shown_small.png"
+    differ=$(e2e_diff "$E2E_TMP/shown_small.png" "$E2E_TMP/title_sheet.png")
     [ "$differ" -lt 20000 ] && break
     sleep 0.25
   done
