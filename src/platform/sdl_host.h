@@ -9,6 +9,8 @@
 #include <string>
 
 #include "app/game_host.h"
+#include "platform/board_link.h"
+#include "platform/board_overlay_view.h"
 #include "platform/display_switch.h"
 #include "platform/input_translation.h"
 #include "platform/overlay_view.h"
@@ -96,6 +98,11 @@ class TSdlHost : public TGameHost {
   std::string LastReplayPath() const;
   // The program that opens the page in the browser ("xdg-open").
   std::string pageOpener = "xdg-open";
+  // The score board: its address, today's challenge, replay uploads.
+  TBoardLink& Board() { return board_; }
+  // Today's challenge: fetched from the board, then the normal game from
+  // the title with the dealt start (C on the title, --daily).
+  void RequestDailyChallenge();
 
   // ---- TGameHost ----
   int32_t LoadBestScore() override;
@@ -141,6 +148,10 @@ class TSdlHost : public TGameHost {
   void GameMove(int32_t x, int32_t y);
   void GameClick(int button, int32_t x, int32_t y);
   void CopySelection();
+  // Between frames: acts on the board's finished requests.
+  void PollBoard();
+  // Writes save/scorereg.html forwarding to link and opens it in the browser.
+  void WriteAndOpenPage(const std::string& link);
 
   TGameFolders folders_;
   std::string scorePath_;         // saveDir + "score.dat"
@@ -170,4 +181,7 @@ class TSdlHost : public TGameHost {
   SDL_Texture* sharpTexture_ = nullptr;  // whole-step copy before smoothing
   int32_t sharpStep_ = 0;
   TPageOpener opener_;  // xdg-open runs not yet collected
+  TBoardLink board_;
+  TBoardOverlayView boardView_;
+  TBoardMessage boardShown_ = TBoardMessage::kNone;  // on the last present
 };

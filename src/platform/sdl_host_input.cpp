@@ -31,6 +31,7 @@ void TSdlHost::DrainEvents() {
   const uint32_t now = SDL_GetTicks();
   displayPlatform_.SettlePlacement(now);
   opener_.ReapFinished();
+  PollBoard();
   // Held pad directions repeat like a held key.
   if (form_ && !pauseClock_.Paused()) {
     TGameInput inputs[TPadTranslator::kMaxInputs];
@@ -130,6 +131,12 @@ void TSdlHost::OnKeyDown(const SDL_KeyboardEvent& key) {
       if (!mods.ctrl && volume_.Key(vk, SDL_GetTicks())) {
         sound_.SetVolumes(volume_.MusicPercent(), volume_.EffectsPercent());
         repaint_ = true;
+        break;
+      }
+      // A shown board failure goes with the next key, which still counts.
+      board_.DismissMessage();
+      if (!mods.ctrl && !pauseClock_.Paused() && vk == 'C' && form_->scene == kSceneTitle) {
+        RequestDailyChallenge();
         break;
       }
       TGameInput inputs[2];

@@ -5,6 +5,9 @@
 //
 //   zazo-puzzle                  plays
 //   zazo-puzzle --watch REPLAY   plays a replay file in the window
+//   zazo-puzzle REPLAY.zzr       the same (how the desktop opens a replay)
+//   zazo-puzzle --board URL      registers at that score board
+//   zazo-puzzle --daily          starts today's challenge at once
 #include <SDL.h>
 
 #include <cstdio>
@@ -29,23 +32,58 @@ void WriteFinishedReplay(TSdlHost& host, TReplayRecorder& replays) {
   host.ReadySaveFolder(&error);  // when it cannot be made, the write says so
   if (!replays.WritePending(&error)) {
     std::fprintf(stderr, "Zazo Puzzle: the replay could not be written: %s\n", error.c_str());
+    return;
   }
+  host.Board().Challenge().ReplayWritten(replays.LastWrittenPath());
+}
+
+struct TOptions {
+  std::string watch;  // a replay to watch
+  std::string board;  // the board address ("" the build's)
+  bool daily = false;
+};
+
+bool EndsWith(const std::string& text, const char* tail) {
+  const size_t n = std::strlen(tail);
+  return text.size() >= n && text.compare(text.size() - n, n, tail) == 0;
+}
+
+// false: a usage error (told on standard error).
+bool ReadOptions(int argc, char** argv, TOptions* o) {
+  for (int i = 1; i < argc; i++) {
+    const std::string arg = argv[i];
+    if ((arg == "--watch" || arg == "--board") && i + 1 < argc) {
+      (arg == "--watch" ? o->watch : o->board) = argv[++i];
+    } else if (arg == "--daily") {
+      o->daily = true;
+    } else if (arg.rfind("-", 0) != 0 && EndsWith(arg, ".zzr") && o->watch.empty()) {
+      o->watch = arg;
+    } else {
+      std::fprintf(stderr, "usage: zazo-puzzle [--board URL] [--daily] [--watch REPLAY | REPLAY.zzr]\n");
+      return false;
+    }
+  }
+  return true;
 }
 }  // namespace
 
 int main(int argc, char** argv) {
   IgnoreFileSizeLimitSignal();
   EnsureUtf8Locale();
-  const bool watch = argc >= 2 && std::strcmp(argv[1], "--watch") == 0;
-  if (watch && argc != 3) {
-    std::fprintf(stderr, "usage: zazo-puzzle [--watch REPLAY]\n");
+  TOptions options;
+  if (!ReadOptions(argc, argv, &options)) return 2;
+  TBoardAddress board;
+  std::string error;
+  if (!options.board.empty() && !ParseBoardAddress(options.board, &board, &error)) {
+    std::fprintf(stderr, "zazo-puzzle: %s\n", error.c_str());
     return 2;
   }
   if (!FindDisplay()) return 1;
-  if (watch) return WatchReplay(argv[2]);
+  if (!options.watch.empty()) return WatchReplay(options.watch.c_str());
   // Pictures and sounds beside the program or installed under share/; the
   // best score in the program's own save/ or the per-user data folder.
   TSdlHost host(ChooseGameFolders(ProgramFolder()));
+  host.Board().address = board;
   TReplayRecorder replays(host.SaveDir() + "replays/");
   TReplayTapHost tap(host, replays);
   TMainForm form(tap);
@@ -66,6 +104,7 @@ int main(int argc, char** argv) {
     host.ShowErrorBox("unknown error during start-up");
   }
   host.ShowWindow();
+  if (options.daily) host.RequestDailyChallenge();
 
   while (true) {
     host.DrainEvents();
@@ -77,6 +116,8 @@ int main(int argc, char** argv) {
     if (host.Paused()) continue;
     try {
       const uint32_t now = host.Clock();
+      // A challenge's dealt start, in time for the recorder's snapshot.
+      host.Board().Challenge().BeforeFrame(form, now);
       replays.BeforeFrame(form, now);
       form.IdleFrame(now);
       replays.AfterFrame(form);
