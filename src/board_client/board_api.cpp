@@ -116,8 +116,8 @@ TBoardResult FetchDailyChallenge(const std::string& base, long timeoutMs, TChall
 }
 
 TBoardResult UploadReplay(const std::string& base, const std::string& replay,
-                          const std::string& challengeId, const std::string& name,
-                          long timeoutMs, std::vector<TUploadedEntry>* out, std::string* error) {
+                          const std::string& challengeId, const std::string& name, long timeoutMs,
+                          std::vector<TUploadedEntry>* out, std::string* error) {
   std::string url = base + "/score/api/replay";
   char join = '?';
   if (!challengeId.empty()) {

@@ -42,9 +42,9 @@ enum class TBoardResult { kOk, kNoAnswer, kRefused };
 
 // Fetches today's challenge from the board at base within timeoutMs.
 TBoardResult FetchDailyChallenge(const std::string& base, long timeoutMs, TChallenge* out,
-                         std::string* error);
+                                 std::string* error);
 // Sends a replay file's text to the board, for the challenge `challengeId`
 // ("" none) under `name` ("" none); the entries it made in *out.
 TBoardResult UploadReplay(const std::string& base, const std::string& replay,
-                  const std::string& challengeId, const std::string& name, long timeoutMs,
-                  std::vector<TUploadedEntry>* out, std::string* error);
+                          const std::string& challengeId, const std::string& name, long timeoutMs,
+                          std::vector<TUploadedEntry>* out, std::string* error);

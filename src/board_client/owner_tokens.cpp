@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <toml++/toml.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -10,7 +11,6 @@
 #include <ctime>
 #include <sstream>
 #include <string_view>
-#include <toml++/toml.h>
 
 #include "files/regular_file.h"
 #include "score/atomic_file.h"

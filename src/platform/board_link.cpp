@@ -51,9 +51,8 @@ bool SendChallengeReplay(const TBoardAddress& address, const std::string& exeDir
     return false;
   }
   bool reached = false;
-  const bool sent = WithinTime(
-      address, exeDir, timeoutMs, &reached, error,
-      [&](long ms, std::string* why) {
+  const bool sent =
+      WithinTime(address, exeDir, timeoutMs, &reached, error, [&](long ms, std::string* why) {
         return UploadReplay(address.base, replay, challengeId, name, ms, entries, why);
       });
   if (!sent) return false;
@@ -95,10 +94,10 @@ void TBoardLink::RequestDaily(uint32_t nowMs) {
   const TBoardAddress where = address;
   const std::string dir = exeDir;
   fetch_.Start([this, where, dir] {
-    fetchOk_ = WithinTime(where, dir, kTimeoutMs, &reached_, &fetchError_,
-                          [&](long ms, std::string* why) {
-                            return FetchDailyChallenge(where.base, ms, &fetched_, why);
-                          });
+    fetchOk_ =
+        WithinTime(where, dir, kTimeoutMs, &reached_, &fetchError_, [&](long ms, std::string* why) {
+          return FetchDailyChallenge(where.base, ms, &fetched_, why);
+        });
   });
   Show(TBoardMessage::kFetching, nowMs);
 }
@@ -156,8 +155,8 @@ bool TBoardLink::StartChallengeUpload(const std::string& replayPath, const std::
   const TBoardAddress where = address;
   const std::string dir = exeDir, id = challenge->id, name = playerName, tokens = tokensPath;
   upload_.Start([this, where, dir, replayPath, id, name, tokens] {
-    uploadOk_ = SendChallengeReplay(where, dir, replayPath, id, name, tokens, kTimeoutMs,
-                                    &entries_, &uploadError_);
+    uploadOk_ = SendChallengeReplay(where, dir, replayPath, id, name, tokens, kTimeoutMs, &entries_,
+                                    &uploadError_);
   });
   Show(TBoardMessage::kSending, nowMs);
   return true;

@@ -36,8 +36,8 @@ void TBoardOverlayView::Create(SDL_Renderer* renderer) {
     std::fprintf(stderr, "Zazo Puzzle: cannot open the font %s: %s\n", choice.file.c_str(),
                  TTF_GetError());
   } else {
-    const SDL_Color colours[kLines] = {{255, 255, 255, 255}, {200, 214, 245, 255},
-                                       {255, 206, 80, 255}};
+    const SDL_Color colours[kLines] = {
+        {255, 255, 255, 255}, {200, 214, 245, 255}, {255, 206, 80, 255}};
     for (int m = 0; m < kMessages; m++) {
       for (int l = 0; l < kLines; l++) {
         if (!kTexts[m][l]) continue;
@@ -70,7 +70,7 @@ void TBoardOverlayView::Draw(SDL_Renderer* renderer, const TFrameRect& frame,
   const TFrameRect box = FrameAreaOnOutput(frame, 120, 360, 400, 84);
   const SDL_Rect boxRect{box.x, box.y, box.w, box.h};
   SDL_SetRenderDrawBlendMode(renderer, SDL_BLENDMODE_BLEND);
-  SDL_SetRenderDrawColor(renderer, 10, 12, 36, 230);
+  SDL_SetRenderDrawColor(renderer, 10, 12, 36, 255);
   SDL_RenderFillRect(renderer, &boxRect);
   SDL_SetRenderDrawColor(renderer, 120, 200, 255, 255);
   SDL_RenderDrawRect(renderer, &boxRect);

@@ -373,8 +373,7 @@ void TSdlHost::RegScoreBtnClick() {
   // there, with this game's replay to verify the score.
   if (board_.address.local && !StartLocalBoard(ExeDir(), LastReplayPath(), &error))
     std::fprintf(stderr, "Zazo Puzzle: the local score board was not started: %s\n", error.c_str());
-  WriteAndOpenPage(
-      RegistrationLinkAt(RegistrationAddressOf(board_.address.base), scoreText, md5));
+  WriteAndOpenPage(RegistrationLinkAt(RegistrationAddressOf(board_.address.base), scoreText, md5));
 }
 
 void TSdlHost::WriteAndOpenPage(const std::string& link) {

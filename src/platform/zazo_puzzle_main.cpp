@@ -5,7 +5,7 @@
 //
 //   zazo-puzzle                  plays
 //   zazo-puzzle --watch REPLAY   plays a replay file in the window
-//   zazo-puzzle REPLAY.zzr       the same (how the desktop opens a replay)
+//   zazo-puzzle REPLAY           the same (how the desktop opens a .zzr file)
 //   zazo-puzzle --board URL      registers at that score board
 //   zazo-puzzle --daily          starts today's challenge at once
 #include <SDL.h>
@@ -43,11 +43,6 @@ struct TOptions {
   bool daily = false;
 };
 
-bool EndsWith(const std::string& text, const char* tail) {
-  const size_t n = std::strlen(tail);
-  return text.size() >= n && text.compare(text.size() - n, n, tail) == 0;
-}
-
 // false: a usage error (told on standard error).
 bool ReadOptions(int argc, char** argv, TOptions* o) {
   for (int i = 1; i < argc; i++) {
@@ -56,10 +51,11 @@ bool ReadOptions(int argc, char** argv, TOptions* o) {
       (arg == "--watch" ? o->watch : o->board) = argv[++i];
     } else if (arg == "--daily") {
       o->daily = true;
-    } else if (arg.rfind("-", 0) != 0 && EndsWith(arg, ".zzr") && o->watch.empty()) {
+    } else if (arg.rfind("-", 0) != 0 && o->watch.empty()) {
       o->watch = arg;
     } else {
-      std::fprintf(stderr, "usage: zazo-puzzle [--board URL] [--daily] [--watch REPLAY | REPLAY.zzr]\n");
+      std::fprintf(stderr,
+                   "usage: zazo-puzzle [--board URL] [--daily] [--watch REPLAY | REPLAY]\n");
       return false;
     }
   }

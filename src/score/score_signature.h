@@ -35,8 +35,8 @@ struct TBoardAddress {
 // Checks a board address given at run time: http:// or https://, a host of
 // letters, digits, '.', '-' and an optional ":port", then an optional path
 // of plain characters; a trailing '/' is dropped. kLocalBoardBase is local
-// (the game starts that board itself), any other address is not. False with *error for anything else (the address
-// goes into the page without escaping, so nothing else may pass).
+// (the game starts that board itself), any other address is not. False with *error for anything
+// else (the address goes into the page without escaping, so nothing else may pass).
 bool ParseBoardAddress(const std::string& text, TBoardAddress* out, std::string* error);
 // base + "/score/?mode=reg".
 std::string RegistrationAddressOf(const std::string& base);

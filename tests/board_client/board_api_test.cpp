@@ -1,10 +1,11 @@
 // The game's requests to the board against a stand-in: today's challenge,
 // replay uploads with challenge and name, and every way a board can fail.
+#include "board_client/board_api.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
 
-#include "board_client/board_api.h"
 #include "board_client/board_http.h"
 #include "board_stand_in.h"
 
@@ -37,11 +38,11 @@ TEST(BoardChallenge, RefusesWhatIsNotAChallenge) {
   const char* bad[] = {
       "not json",
       "[1,2]",
-      R"({"id":"daily-1","date":"2026-12-08"})",                     // no seed
-      R"({"id":"daily-1","date":"2026-12-08","seed":4294967296})",   // beyond 32 bits
+      R"({"id":"daily-1","date":"2026-12-08"})",                    // no seed
+      R"({"id":"daily-1","date":"2026-12-08","seed":4294967296})",  // beyond 32 bits
       R"({"id":"daily-1","date":"2026-12-08","seed":-1})",
       R"({"id":"daily-1","date":"2026-12-08","seed":"12"})",
-      R"({"id":"a/../b","date":"2026-12-08","seed":1})",             // not plain
+      R"({"id":"a/../b","date":"2026-12-08","seed":1})",  // not plain
       R"({"id":"x\"onload=","date":"2026-12-08","seed":1})",
       R"({"id":"","date":"2026-12-08","seed":1})",
   };
@@ -103,9 +104,9 @@ TEST(BoardUpload, SendsTheReplayWithChallengeAndNameAndReadsTheTokens) {
   const std::string replay = std::string("zazo-puzzle-replay 1\ngame single\n\0\xff", 35);
   std::vector<TUploadedEntry> entries;
   std::string error;
-  ASSERT_EQ(UploadReplay(board.Base(), replay, "daily-2026-12-08", "ざぞ & co=1", 3000, &entries,
-                         &error),
-            TBoardResult::kOk)
+  ASSERT_EQ(
+      UploadReplay(board.Base(), replay, "daily-2026-12-08", "ざぞ & co=1", 3000, &entries, &error),
+      TBoardResult::kOk)
       << error;
   EXPECT_EQ(body, replay);
   EXPECT_EQ(challenge, "daily-2026-12-08");

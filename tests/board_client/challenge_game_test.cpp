@@ -1,9 +1,10 @@
 // The dealt start of a challenge, with the real recorder around the frames:
 // the replay's start holds exactly the generators SeedRandom(seed) gives,
 // and only the challenge's own game is dealt.
+#include "board_client/challenge_game.h"
+
 #include <gtest/gtest.h>
 
-#include "board_client/challenge_game.h"
 #include "replay_file/live_session.h"
 #include "score/score_signature.h"
 
@@ -111,9 +112,8 @@ TEST(BoardAddress, RunTimeAddressesAreCheckedAndThePlainPageStaysAsItWas) {
   EXPECT_FALSE(a.local);
   ASSERT_TRUE(ParseBoardAddress(kLocalBoardBase, &a, &error));
   EXPECT_TRUE(a.local);
-  for (const char* bad :
-       {"ftp://x", "scores.example", "http://", "http://a b", "http://x:99999999", "http://x\"><b",
-        "https://x/?q=1", "http://x:/", "javascript:alert(1)"}) {
+  for (const char* bad : {"ftp://x", "scores.example", "http://", "http://a b", "http://x:99999999",
+                          "http://x\"><b", "https://x/?q=1", "http://x:/", "javascript:alert(1)"}) {
     EXPECT_FALSE(ParseBoardAddress(bad, &a, &error)) << bad;
   }
   // The build's own board gives the very page the game always wrote.

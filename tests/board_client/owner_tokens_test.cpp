@@ -1,13 +1,13 @@
 // The owner tokens file: tokens accumulate across runs, a damaged file is
 // set aside instead of written over, and the file is the player's alone.
+#include "board_client/owner_tokens.h"
+
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-
-#include "board_client/owner_tokens.h"
 
 namespace {
 

@@ -29,7 +29,8 @@ root="$E2E_TMP/root"
 dpkg -x "$deb" "$root"
 id=$(basename "$root"/usr/share/metainfo/*.metainfo.xml .metainfo.xml)
 for f in usr/bin/zazo-puzzle usr/share/zazo-puzzle/graph/title.bmp usr/share/zazo-puzzle/system/nil.ogg \
-  "usr/share/applications/$id.desktop" usr/share/man/man6/zazo-puzzle.6.gz; do
+  "usr/share/applications/$id.desktop" usr/share/man/man6/zazo-puzzle.6.gz \
+  usr/share/mime/packages/zazo-puzzle.xml; do
   [ -e "$root/$f" ] || e2e_fail "the package lacks /$f"
 done
 for size in 16 24 32 48 64 128 256 512; do
