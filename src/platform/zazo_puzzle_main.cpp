@@ -30,11 +30,12 @@ void WriteFinishedReplay(TSdlHost& host, TReplayRecorder& replays) {
   if (!replays.HasPending()) return;
   std::string error;
   host.ReadySaveFolder(&error);  // when it cannot be made, the write says so
-  if (!replays.WritePending(&error)) {
+  const bool written = replays.WritePending(&error);
+  if (!written) {
     std::fprintf(stderr, "Zazo Puzzle: the replay could not be written: %s\n", error.c_str());
-    return;
   }
-  host.Board().Challenge().ReplayWritten(replays.LastWrittenPath());
+  // A challenge game whose replay is lost cannot be sent; the next game is not it.
+  host.Board().Challenge().ReplayWritten(written ? replays.LastWrittenPath() : std::string());
 }
 
 struct TOptions {
