@@ -146,7 +146,8 @@ TWebReply TScoreService::SetName(const TWebRequest& req) {
   if (int status = CheckRequestEntry(req, &entry, &reason)) return Refuse(req, status, reason);
   std::string name;
   if (!CheckPlayerName(Param(req, "name"), &name, &reason)) return Refuse(req, 400, reason);
-  if (!store_.SetName(entry.text, name))
+  TStoredEntry stored;
+  if (!store_.Find(entry.text, &stored) || !store_.SetName(stored.id, name))
     return Refuse(req, 404, "this score is not registered yet");
   TWebReply r;
   r.status = 303;

@@ -15,7 +15,8 @@ std::unique_ptr<TScoreStore> FreshStore(const std::string& kind, int connections
   if (!pg || !*pg) return nullptr;
   PGconn* c = PQconnectdb(pg);
   if (PQstatus(c) == CONNECTION_OK)
-    PQclear(PQexec(c, "SET client_min_messages = warning; DROP TABLE IF EXISTS scores"));
+    PQclear(
+        PQexec(c, "SET client_min_messages = warning; DROP TABLE IF EXISTS scores, board_secrets"));
   PQfinish(c);
   return OpenPostgresStore(pg, connections);
 }
