@@ -12,7 +12,7 @@
 #include <sstream>
 #include <string_view>
 
-#include "files/regular_file.h"
+#include "system/regular_file.h"
 #include "score/atomic_file.h"
 
 namespace {

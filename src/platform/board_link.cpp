@@ -6,7 +6,7 @@
 
 #include "app/main.h"
 #include "board_client/owner_tokens.h"
-#include "platform/local_board_start.h"
+#include "system/local_board_start.h"
 #include "replay/replay_format.h"
 
 namespace {

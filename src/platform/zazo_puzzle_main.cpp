@@ -11,18 +11,18 @@
 #include <SDL.h>
 
 #include <cstdio>
-#include <cstring>
 #include <exception>
 #include <string>
 
 #include "app/main.h"
-#include "platform/program_env.h"
+#include "platform/game_options.h"
 #include "platform/replay_watch.h"
 #include "platform/sdl_host.h"
 #include "platform/startup_checks.h"
 #include "platform/window_icon.h"
 #include "replay/replay_recorder.h"
 #include "replay/replay_tap.h"
+#include "system/program_env.h"
 
 namespace {
 // Writes the replay of a game that has just ended; a failure costs only it.
@@ -38,45 +38,24 @@ void WriteFinishedReplay(TSdlHost& host, TReplayRecorder& replays) {
   host.Board().Challenge().ReplayWritten(written ? replays.LastWrittenPath() : std::string());
 }
 
-struct TOptions {
-  std::string watch;  // a replay to watch
-  std::string board;  // the board address ("" the build's)
-  bool daily = false;
-};
-
-// false: a usage error (told on standard error).
-bool ReadOptions(int argc, char** argv, TOptions* o) {
-  for (int i = 1; i < argc; i++) {
-    const std::string arg = argv[i];
-    if ((arg == "--watch" || arg == "--board") && i + 1 < argc) {
-      (arg == "--watch" ? o->watch : o->board) = argv[++i];
-    } else if (arg == "--daily") {
-      o->daily = true;
-    } else if (arg.rfind("-", 0) != 0 && o->watch.empty()) {
-      o->watch = arg;
-    } else {
-      std::fprintf(stderr,
-                   "usage: zazo-puzzle [--board URL] [--daily] [--watch REPLAY | REPLAY]\n");
-      return false;
-    }
-  }
-  return true;
-}
 }  // namespace
 
 int main(int argc, char** argv) {
+  // The command line first: --help and --version need no display.
+  TGameOptions options;
+  std::string out;
+  std::string err;
+  const int status = ParseGameOptions(argc, argv, &options, &out, &err);
+  std::fputs(out.c_str(), stdout);
+  std::fputs(err.c_str(), stderr);
+  if (status >= 0) return status;
   IgnoreFileSizeLimitSignal();
   EnsureUtf8Locale();
-  TOptions options;
-  if (!ReadOptions(argc, argv, &options)) return 2;
   TBoardAddress board;
   std::string error;
-  if (!options.board.empty() && !ParseBoardAddress(options.board, &board, &error)) {
-    std::fprintf(stderr, "zazo-puzzle: %s\n", error.c_str());
-    return 2;
-  }
+  if (!options.board.empty()) ParseBoardAddress(options.board, &board, &error);  // checked
   if (!FindDisplay()) return 1;
-  if (!options.watch.empty()) return WatchReplay(options.watch.c_str());
+  if (options.watch) return WatchReplay(options.watchPath.c_str());
   // Pictures and sounds beside the program or installed under share/; the
   // best score in the program's own save/ or the per-user data folder.
   TSdlHost host(ChooseGameFolders(ProgramFolder()));
