@@ -12,8 +12,8 @@
 #include <sstream>
 #include <string_view>
 
-#include "system/regular_file.h"
 #include "score/atomic_file.h"
+#include "system/regular_file.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 
 #include "app/main.h"
 #include "board_client/owner_tokens.h"
-#include "system/local_board_start.h"
 #include "replay/replay_format.h"
+#include "system/local_board_start.h"
 
 namespace {
 

@@ -13,10 +13,9 @@ int ParseGameOptions(int argc, const char* const* argv, TGameOptions* options, s
   CLI::Option* watch =
       app.add_option("--watch", options->watchPath, "Play a replay file (.zzr) in the window")
           ->option_text("REPLAY");
-  CLI::Option* file =
-      app.add_option("REPLAY", options->watchPath,
-                     "Play this replay file in the window (what --watch does)")
-          ->excludes(watch);
+  CLI::Option* file = app.add_option("REPLAY", options->watchPath,
+                                     "Play this replay file in the window (what --watch does)")
+                          ->excludes(watch);
   app.add_option("--board", options->board,
                  "Register at this score board (http[s]://host[:port][/path]) instead of the "
                  "build's")
