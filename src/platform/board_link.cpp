@@ -122,8 +122,13 @@ TBoardEvent TBoardLink::Poll(int32_t scene, uint32_t nowMs) {
       return TBoardEvent::kStartChallenge;
     }
   }
+  if (reopen_) {
+    reopen_ = false;
+    return TBoardEvent::kOpenPage;
+  }
   if (upload_.Collect()) {
     if (uploadOk_) {
+      uploadedPath_ = uploadingPath_;
       message_ = TBoardMessage::kNone;
       for (const TUploadedEntry& e : entries_) {
         std::fprintf(stderr, "Zazo Puzzle: sent to %s: entry %s, %s\n", address.base.c_str(),
@@ -148,6 +153,11 @@ bool TBoardLink::StartChallengeUpload(const std::string& replayPath, const std::
   const TChallenge* challenge = challenge_.ChallengeOf(replayPath);
   if (!challenge) return false;
   if (upload_.Running()) return true;  // the page follows the upload under way
+  if (replayPath == uploadedPath_) {
+    reopen_ = true;
+    return true;
+  }
+  uploadingPath_ = replayPath;
   pendingLink_ = RegistrationLinkAt(RegistrationAddressOf(address.base), scoreText, md5Hex);
   entries_.clear();
   uploadOk_ = false;

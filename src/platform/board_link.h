@@ -53,7 +53,8 @@ class TBoardLink {
 
   // The registration button after the game recorded to replayPath: when it
   // was a challenge game, starts sending its replay and returns true (the
-  // page follows through Poll); false for any other game.
+  // page follows through Poll); false for any other game. A replay the board
+  // has taken is not sent again: the button then opens the same page.
   bool StartChallengeUpload(const std::string& replayPath, const std::string& scoreText,
                             const std::string& md5Hex, uint32_t nowMs);
   // The registration link of the last upload: the plain link, plus
@@ -84,6 +85,8 @@ class TBoardLink {
   std::string uploadError_;
   std::string pageLink_;
   std::string pendingLink_;
+  std::string uploadingPath_, uploadedPath_;
+  bool reopen_ = false;  // the page of the replay already sent, once more
   TBoardMessage message_ = TBoardMessage::kNone;
   uint32_t messageSince_ = 0;
 };

@@ -138,6 +138,13 @@ TEST_F(BoardLinkTest, AChallengeGameIsSentItsTokenKeptAndPutInThePageAddress) {
   EXPECT_EQ(body, "zazo-puzzle-replay 1\nthe game\n");
   EXPECT_EQ(link.PageLink(), board.Base() + "/score/?mode=reg&score=" + text + "&p=" + sig +
                                  "&token=00112233445566778899aabbccddeeff");
+  // Pressed again: the same page, nothing sent twice.
+  const std::string first = link.PageLink();
+  body.clear();
+  ASSERT_TRUE(link.StartChallengeUpload(replay, text, sig, 0));
+  ASSERT_EQ(PollUntilSettled(link, kSceneGameOver), TBoardEvent::kOpenPage);
+  EXPECT_EQ(link.PageLink(), first);
+  EXPECT_EQ(body, "");
   std::vector<TOwnerToken> kept;
   std::string error;
   ASSERT_TRUE(LoadOwnerTokens(link.tokensPath, &kept, &error)) << error;
