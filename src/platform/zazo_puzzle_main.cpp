@@ -105,9 +105,13 @@ int main(int argc, char** argv) {
     }
   }
 
+  // A game still in play when the window closes ends here: its end is taken
+  // before anything is torn down, and written once the window is gone.
+  replays.EndSession(form);
   form.FormDestroy();  // saves the best score, first of all
   // Gone from the screen at once; the sound's one-second wait follows unseen.
   host.HideWindow();
+  WriteFinishedReplay(host, replays);
   host.ShutdownSound();
   host.DestroyWindow();
   SDL_Quit();
