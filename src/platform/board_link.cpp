@@ -6,7 +6,7 @@
 
 #include "app/main.h"
 #include "board_client/owner_tokens.h"
-#include "replay/replay_format.h"
+#include "replay/replay_file_reader.h"
 #include "system/local_board_start.h"
 
 namespace {
@@ -46,7 +46,7 @@ bool SendChallengeReplay(const TBoardAddress& address, const std::string& exeDir
                          const std::string& name, const std::string& tokensPath, long timeoutMs,
                          std::vector<TUploadedEntry>* entries, std::string* error) {
   std::string replay, unreadable;
-  if (!ReadReplayFile(replayPath.c_str(), 64u << 20, &replay, &unreadable)) {
+  if (!ReadReplayFileText(replayPath.c_str(), 64u << 20, &replay, &unreadable)) {
     *error = replayPath + ": " + unreadable;
     return false;
   }

@@ -38,7 +38,8 @@ TGameState StartOf(const std::string& path) {
   std::vector<TReplayGame> games;
   int line = 0;
   std::string error;
-  EXPECT_EQ(ParseReplay(ReadText(path), 1u << 22, &games, &line, &error), TReplayParseError::kNone)
+  EXPECT_EQ(ParseReplayFile(ReadText(path), 1u << 22, &games, &line, &error),
+            TReplayParseError::kNone)
       << error;
   EXPECT_EQ(games.size(), 1u);
   return games.empty() ? TGameState() : games[0].start;
