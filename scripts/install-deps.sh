@@ -14,6 +14,7 @@ packages=(
   clang-format git
   libpng-dev dpkg-dev desktop-file-utils appstream
   libcpp-httplib-dev libsqlite3-dev libpq-dev postgresql chromium
+  libmicrohttpd-dev libcli11-dev nettle-dev nginx openssl curl
 )
 
 missing=()

@@ -141,7 +141,7 @@ int main(int argc, char** argv) {
   o.checks.maxFrames = static_cast<uint64_t>(replayFrames);
   o.checks.maxMillis = static_cast<uint32_t>(replaySeconds * 1000);
   o.front.uploadThreads = o.checks.concurrent + o.checks.queue;
-  o.front.uploadQueue = o.checks.concurrent + o.checks.queue;
+  o.front.uploadQueue = 0;  // the checks' own queue is the one that waits
 
   if (o.db.empty()) {
     if (!o.localBoard) {
