@@ -377,13 +377,13 @@ int ServeScores(TScoreService& service, TReplayChecker& checker, const TFrontOpt
   }
   TFront front(service, checker, options);
   front.daemon_ = MHD_start_daemon(
-      MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_EPOLL | MHD_ALLOW_SUSPEND_RESUME |
-          MHD_USE_ERROR_LOG,
-      0, nullptr, nullptr, &OnAccess, &front, MHD_OPTION_LISTEN_SOCKET, fd,
-      MHD_OPTION_THREAD_POOL_SIZE, static_cast<unsigned>(options.threads < 1 ? 1 : options.threads),
-      MHD_OPTION_CONNECTION_LIMIT, static_cast<unsigned>(options.maxConnections),
-      MHD_OPTION_PER_IP_CONNECTION_LIMIT, static_cast<unsigned>(options.perAddressConnections),
-      MHD_OPTION_CONNECTION_TIMEOUT, static_cast<unsigned>(options.idleSeconds),
+      // (no error log: a flood of cut connections would flood it too)
+      MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_EPOLL | MHD_ALLOW_SUSPEND_RESUME, 0, nullptr,
+      nullptr, &OnAccess, &front, MHD_OPTION_LISTEN_SOCKET, fd, MHD_OPTION_THREAD_POOL_SIZE,
+      static_cast<unsigned>(options.threads < 1 ? 1 : options.threads), MHD_OPTION_CONNECTION_LIMIT,
+      static_cast<unsigned>(options.maxConnections), MHD_OPTION_PER_IP_CONNECTION_LIMIT,
+      static_cast<unsigned>(options.perAddressConnections), MHD_OPTION_CONNECTION_TIMEOUT,
+      static_cast<unsigned>(options.idleSeconds),
       // A request line and headers beyond 8 KB are refused (414, 431).
       MHD_OPTION_CONNECTION_MEMORY_LIMIT, static_cast<size_t>(8 * 1024),
       MHD_OPTION_NOTIFY_COMPLETED, &OnCompleted, nullptr, MHD_OPTION_NOTIFY_CONNECTION,

@@ -55,6 +55,9 @@ int main(int argc, char** argv) {
   CLI::App app{"zazo-scores: the Zazo Puzzle score board (see README \"Score server\")",
                "zazo-scores"};
   app.set_version_flag("--version", "zazo-scores " ZAZO_SCORES_VERSION);
+  // An option given twice takes its last value (a service file's options
+  // can be overridden after them).
+  app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
   app.add_option("--db", o.db, "where entries are kept: sqlite:PATH or postgresql://...")
       ->type_name("URL");
   app.add_flag("--local-board", o.localBoard,

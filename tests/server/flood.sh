@@ -19,7 +19,12 @@ PIDS=()
 NGINX_PID=
 cleanup() {
   for pid in "${PIDS[@]}"; do kill -KILL "$pid" 2> /dev/null || true; done
-  [ -n "$NGINX_PID" ] && kill -KILL "$NGINX_PID" 2> /dev/null || true
+  if [ -n "$NGINX_PID" ]; then
+    # TERM: the master stops its workers, then itself.
+    kill -TERM "$NGINX_PID" 2> /dev/null || true
+    for _ in $(seq 50); do kill -0 "$NGINX_PID" 2> /dev/null || break; sleep 0.1; done
+    kill -KILL "$NGINX_PID" 2> /dev/null || true
+  fi
   pg_cluster_stop
   rm -rf "$TMP"
 }
