@@ -8,18 +8,18 @@
 #include <SDL.h>
 
 #include <cstdio>
-#include <cstring>
 #include <exception>
 #include <string>
 
 #include "app/main.h"
-#include "platform/program_env.h"
+#include "platform/game_options.h"
 #include "platform/replay_watch.h"
 #include "platform/sdl_host.h"
 #include "platform/startup_checks.h"
 #include "platform/window_icon.h"
 #include "replay/replay_recorder.h"
 #include "replay/replay_tap.h"
+#include "system/program_env.h"
 
 namespace {
 // Writes the replay of a game that has just ended; a failure costs only it.
@@ -34,15 +34,18 @@ void WriteFinishedReplay(TSdlHost& host, TReplayRecorder& replays) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // The command line first: --help and --version need no display.
+  TGameOptions options;
+  std::string out;
+  std::string err;
+  const int status = ParseGameOptions(argc, argv, &options, &out, &err);
+  std::fputs(out.c_str(), stdout);
+  std::fputs(err.c_str(), stderr);
+  if (status >= 0) return status;
   IgnoreFileSizeLimitSignal();
   EnsureUtf8Locale();
-  const bool watch = argc >= 2 && std::strcmp(argv[1], "--watch") == 0;
-  if (watch && argc != 3) {
-    std::fprintf(stderr, "usage: zazo-puzzle [--watch REPLAY]\n");
-    return 2;
-  }
   if (!FindDisplay()) return 1;
-  if (watch) return WatchReplay(argv[2]);
+  if (options.watch) return WatchReplay(options.watchPath.c_str());
   // Pictures and sounds beside the program or installed under share/; the
   // best score in the program's own save/ or the per-user data folder.
   TSdlHost host(ChooseGameFolders(ProgramFolder()));
@@ -88,9 +91,13 @@ int main(int argc, char** argv) {
     }
   }
 
+  // A game still in play when the window closes ends here: its end is taken
+  // before anything is torn down, and written once the window is gone.
+  replays.EndSession(form);
   form.FormDestroy();  // saves the best score, first of all
   // Gone from the screen at once; the sound's one-second wait follows unseen.
   host.HideWindow();
+  WriteFinishedReplay(host, replays);
   host.ShutdownSound();
   host.DestroyWindow();
   SDL_Quit();

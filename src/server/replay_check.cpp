@@ -5,11 +5,7 @@
 #include <condition_variable>
 #include <mutex>
 
-// The build defines ZAZO_HAVE_REPLAY_SUMMARY when the tree has the headless
-// replay player (src/replay).
-#ifdef ZAZO_HAVE_REPLAY_SUMMARY
 #include "replay/replay_summary.h"
-#endif
 
 namespace {
 
@@ -67,12 +63,11 @@ class TGameReplayChecker final : public TReplayChecker {
 
   TReplayCheck Run(std::string_view text) {
     TReplayCheck out;
-#ifdef ZAZO_HAVE_REPLAY_SUMMARY
     TReplayLimits limits;
     limits.maxFrames = limits_.maxFrames;
     limits.maxMillis = limits_.maxMillis;
     limits.stop = &stop_;
-    const TReplaySummary s = SummarizeReplay(text, "", limits);
+    const TReplaySummary s = SummarizeReplay(text, limits);
     switch (s.status) {
       case TReplayStatus::kOk:
         out.status = TReplayCheck::kOk;
@@ -96,11 +91,6 @@ class TGameReplayChecker final : public TReplayChecker {
       out.message = "line " + std::to_string(s.line) + ": " + s.message;
     for (const TReplayGameSummary& g : s.games)
       out.games.push_back({g.mode, g.score, g.level, g.scoreText, g.signature, g.start});
-#else
-    (void)text;
-    out.status = TReplayCheck::kUnavailable;
-    out.message = "this server was built without the replay player";
-#endif
     return out;
   }
 

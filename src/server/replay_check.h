@@ -54,8 +54,7 @@ struct TCheckLimits {
   int queue = 4;                   // checks waiting for their turn; beyond: kBusy
 };
 
-// The game itself, within the limits: at most `concurrent` checks run at
-// once in the callers' threads, at most `queue` more wait, and any beyond
-// answer kBusy at once. In a build without the headless replay player every
-// check answers kUnavailable.
+// The game itself (headless; it reads no picture), within the limits: at
+// most `concurrent` checks run at once in the callers' threads, at most
+// `queue` more wait, and any beyond answer kBusy at once.
 std::unique_ptr<TReplayChecker> MakeGameReplayChecker(const TCheckLimits& limits);

@@ -2,13 +2,10 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "server/http_front.h"
 #include "server/local_board.h"
@@ -16,19 +13,21 @@
 #include "server/score_service.h"
 #include "server/score_store.h"
 #include "server/store_sql.h"
-
-#ifndef ZAZO_SCORES_VERSION
-#define ZAZO_SCORES_VERSION "unknown"
-#endif
+#include "system/program_options.h"
+#include "system/regular_file.h"
 
 namespace {
 
-bool ReadFile(const std::string& path, std::string* out) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  *out = ss.str();
+// A regular file's bytes (never a pipe or device to hang on); false with
+// *reason.
+bool ReadFile(const std::string& path, size_t maxBytes, std::string* out, std::string* reason) {
+  std::vector<uint8_t> bytes;
+  const char* why = nullptr;
+  if (!ReadRegularFile(path.c_str(), maxBytes, bytes, &why)) {
+    *reason = why ? why : "cannot be read";
+    return false;
+  }
+  out->assign(bytes.begin(), bytes.end());
   return true;
 }
 
@@ -54,7 +53,7 @@ int main(int argc, char** argv) {
 
   CLI::App app{"zazo-scores: the Zazo Puzzle score board (see README \"Score server\")",
                "zazo-scores"};
-  app.set_version_flag("--version", "zazo-scores " ZAZO_SCORES_VERSION);
+  AddVersionOption(app, "zazo-scores");
   // An option given twice takes its last value (a service file's options
   // can be overridden after them).
   app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
@@ -126,14 +125,8 @@ int main(int argc, char** argv) {
                  "check and store this replay once listening; when the port is taken, send it "
                  "to the server there instead");
   app.add_option("--assets", assets, "no longer used (replay checks need no pictures)")->group("");
-  try {
-    app.parse(argc, argv);
-  } catch (const CLI::ParseError& e) {
-    // --help and --version answer here, before anything is opened; an
-    // option in error is named on stderr, exit status 2.
-    const int rc = app.exit(e);
-    return rc == 0 ? 0 : 2;
-  }
+  // --help and --version answer here, before anything is opened.
+  if (const int status = ParseProgramOptionsOrExit(app, argc, argv); status >= 0) return status;
   if (!assets.empty())
     std::fprintf(stderr, "zazo-scores: --assets is no longer used and will go; drop it\n");
   if (o.localBoard) {
@@ -169,9 +162,10 @@ int main(int argc, char** argv) {
   serviceOptions.boardName = o.boardName;
   serviceOptions.checkMillisPerAddress = int64_t{o.checkBudgetSeconds} * 1000;
   if (!o.secretFile.empty()) {
-    if (!ReadFile(o.secretFile, &serviceOptions.secret)) {
+    std::string why;
+    if (!ReadFile(o.secretFile, 4096, &serviceOptions.secret, &why)) {
       std::fprintf(stderr, "zazo-scores: --secret-file %s: %s\n", o.secretFile.c_str(),
-                   std::strerror(errno));
+                   why.c_str());
       return 2;
     }
     while (!serviceOptions.secret.empty() &&
@@ -185,9 +179,9 @@ int main(int argc, char** argv) {
     }
   }
 
-  std::string replay;
-  if (!o.replayFile.empty() && !ReadFile(o.replayFile, &replay)) {
-    LogLine("cannot read the replay " + o.replayFile + ": " + std::strerror(errno));
+  std::string replay, why;
+  if (!o.replayFile.empty() && !ReadFile(o.replayFile, kMaxReplayBytes, &replay, &why)) {
+    LogLine("cannot read the replay " + o.replayFile + ": " + why);
     o.replayFile.clear();
   }
 

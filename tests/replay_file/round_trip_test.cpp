@@ -8,7 +8,8 @@
 #include <vector>
 
 #include "live_session.h"
-#include "replay/replay_format.h"
+#include "replay/replay_file_reader.h"
+#include "replay/replay_file_writer.h"
 #include "replay/replay_host.h"
 #include "replay/replay_summary.h"
 #include "support/random_input.h"
@@ -38,7 +39,7 @@ void CheckReplay(const std::string& path, const TLiveEnd& live, std::set<std::st
   std::vector<TReplayGame> games;
   int line = 0;
   std::string error;
-  ASSERT_EQ(ParseReplay(text, 10'000'000, &games, &line, &error), TReplayParseError::kNone)
+  ASSERT_EQ(ParseReplayFile(text, 10'000'000, &games, &line, &error), TReplayParseError::kNone)
       << error;
   ASSERT_EQ(games.size(), 1u);
   EXPECT_EQ(ReplayedDump(games[0]), live.dump);
@@ -46,7 +47,7 @@ void CheckReplay(const std::string& path, const TLiveEnd& live, std::set<std::st
     if (games[0].clocks[k] < games[0].clocks[k - 1]) *crossedWrap = true;
   }
 
-  const TReplaySummary s = SummarizeReplay(text, ZAZO_BINARY_DIR "/", TReplayLimits());
+  const TReplaySummary s = SummarizeReplay(text, TReplayLimits());
   ASSERT_EQ(s.status, TReplayStatus::kOk) << s.message;
   ASSERT_EQ(s.games.size(), 1u);
   EXPECT_EQ(s.games[0].scoreText, live.scoreText);
@@ -130,8 +131,7 @@ TEST(ReplayRoundTrip, GameLeftForTheTitleKeepsItsLevel) {
   live.WritePending();
   ASSERT_EQ(live.ends.size(), 1u);
   EXPECT_EQ(live.ends.begin()->second.sceneAtEnd, kSceneTitle);
-  const TReplaySummary s =
-      SummarizeReplay(ReadText(live.ends.begin()->first), ZAZO_BINARY_DIR "/", TReplayLimits());
+  const TReplaySummary s = SummarizeReplay(ReadText(live.ends.begin()->first), TReplayLimits());
   ASSERT_EQ(s.status, TReplayStatus::kOk) << s.message;
   EXPECT_EQ(s.games[0].level, 99);
   EXPECT_EQ(s.games[0].scoreText, "-");
@@ -155,7 +155,7 @@ TEST(ReplayRoundTrip, GameWithoutItsMusicStillChecks) {
   const std::string line = text.substr(music + 1, text.find('\n', music + 1) - music - 1);
   EXPECT_EQ(line.find('1'), std::string::npos) << line;
   EXPECT_NE(line.find(" 0"), std::string::npos) << line;
-  const TReplaySummary s = SummarizeReplay(text, ZAZO_BINARY_DIR "/", TReplayLimits());
+  const TReplaySummary s = SummarizeReplay(text, TReplayLimits());
   EXPECT_EQ(s.status, TReplayStatus::kOk) << s.message;
   std::set<std::string> modes;
   bool crossedWrap = false;
