@@ -51,7 +51,7 @@ struct TCheckLimits {
   uint64_t maxFrames = 2'000'000;  // frames of one file
   uint32_t maxMillis = 30'000;     // wall-clock time of one check
   int concurrent = 1;              // checks running at once
-  int queue = 4;                   // checks waiting for their turn; beyond: kBusy
+  int queue = 2;                   // checks waiting for their turn; beyond: kBusy
 };
 
 // The game itself (headless; it reads no picture), within the limits: at

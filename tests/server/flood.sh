@@ -33,6 +33,19 @@ fail() { echo "FAIL: $*"; for f in "$TMP"/*.log; do echo "== $f"; tail -20 "$f";
 ulimit -n 4096 2> /dev/null || true
 free_port() { pg_free_port; }
 
+# The shipped unit as systemd reads it (the binary of this build in place of
+# the installed one).
+if command -v systemd-analyze > /dev/null; then
+  mkdir -p "$TMP/man/man1" "$TMP/unit"
+  cp "$SRC/dist/zazo-scores.1" "$TMP/man/man1/"
+  sed "s|/usr/bin/zazo-scores|$BUILD/zazo-scores|" "$SRC/dist/systemd/zazo-scores@.service" \
+    > "$TMP/unit/zazo-scores@8081.service"
+  MANPATH=$TMP/man systemd-analyze verify "$TMP/unit/zazo-scores@8081.service" > "$TMP/verify.txt" 2>&1 ||
+    fail "systemd-analyze verify: $(cat "$TMP/verify.txt")"
+  [ -s "$TMP/verify.txt" ] && fail "systemd-analyze verify: $(cat "$TMP/verify.txt")"
+  echo "systemd unit verified"
+fi
+
 pg_cluster_start "$TMP/pg"
 REPLAY=$SRC/fuzz/corpus/replay_file/single_game_over.zzr
 
