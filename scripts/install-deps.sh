@@ -14,7 +14,7 @@ packages=(
   clang-format git
   libpng-dev dpkg-dev desktop-file-utils appstream
   libcpp-httplib-dev libsqlite3-dev libpq-dev postgresql chromium
-  libcli11-dev
+  libmicrohttpd-dev libcli11-dev nettle-dev nginx openssl curl
   libcurl4-openssl-dev nlohmann-json3-dev libtomlplusplus-dev shared-mime-info libglib2.0-bin
 )
 

@@ -57,6 +57,9 @@ TReplaySummary SummarizeReplay(std::string_view text, const TReplayLimits& limit
           const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
                               std::chrono::steady_clock::now() - started)
                               .count();
+          if (limits.stop && limits.stop->load()) {
+            return Failed(TReplayStatus::kOverLimit, which + "the check was stopped");
+          }
           if (ms > limits.maxMillis) {
             return Failed(TReplayStatus::kOverLimit, which + "the check took longer than " +
                                                          std::to_string(limits.maxMillis) + " ms");

@@ -39,7 +39,16 @@ TWebReply TScoreService::Replay(const TWebRequest& req) {
     challenge = DailyChallenge(day, Secret());
   }
 
+  int retryAfter = 0;
+  if (!budget_.Allow(req.client, TCheckBudget::Clock::now(), &retryAfter)) {
+    TWebReply r = Refuse(req, 429,
+                         "this address has used its share of replay checks; please try again "
+                         "later");
+    r.headers.emplace_back("Retry-After", std::to_string(retryAfter));
+    return r;
+  }
   const TReplayCheck check = checker_.Check(req.body);
+  budget_.Charge(req.client, check.millis, TCheckBudget::Clock::now());
   switch (check.status) {
     case TReplayCheck::kOk:
       break;

@@ -23,7 +23,8 @@ TScoreService::TScoreService(TScoreStore& store, TReplayChecker& checker,
       checker_(checker),
       log_(std::move(log)),
       now_(std::move(now)),
-      options_(std::move(options)) {}
+      options_(std::move(options)),
+      budget_(options_.checkMillisPerAddress, std::chrono::minutes(10)) {}
 
 void TScoreService::AddRoute(std::string prefix, TRouteHandler handler) {
   routes_.emplace_back(std::move(prefix), std::move(handler));
@@ -79,6 +80,7 @@ TWebReply TScoreService::Refuse(const TWebRequest& req, int status, const std::s
     if (status == 403) ja = "署名が正しくありません", en = "Signature wrong";
     if (status == 404) ja = "見つかりません", en = "Not found";
     if (status == 422) ja = "リプレイを受け付けられません", en = "Replay refused";
+    if (status == 429) ja = "しばらくしてからもう一度どうぞ", en = "Too many requests";
     if (status == 503) ja = "しばらくしてからもう一度どうぞ", en = "Try again later";
     r.body = MessagePage(ja, en, message);
     r.status = status;

@@ -26,6 +26,7 @@
 #include <utility>
 #include <vector>
 
+#include "server/check_budget.h"
 #include "server/replay_check.h"
 #include "server/score_store.h"
 
@@ -39,6 +40,7 @@ struct TWebRequest {
   bool fromForm = false;                       // a browser form: answer with a page, not JSON
   std::map<std::string, std::string> cookies;  // the Cookie header's pairs
   bool secure = false;                         // came over TLS (through the proxy)
+  std::string client;                          // the client's address
 };
 
 struct TWebReply {
@@ -66,6 +68,9 @@ struct TServiceOptions {
   // The secret the daily seeds come from; "" takes the one kept in the
   // store (made on first use).
   std::string secret;
+  // Replay check time one client address may use per ten minutes; 0: no
+  // limit.
+  int64_t checkMillisPerAddress = 0;
 };
 
 using TRouteHandler = std::function<TWebReply(const TWebRequest&)>;
@@ -115,6 +120,7 @@ class TScoreService {
   std::function<time_t()> now_;
   TServiceOptions options_;
   std::vector<std::pair<std::string, TRouteHandler>> routes_;
+  TCheckBudget budget_;
   std::mutex mutex_;  // the secret and the relay
   std::string secret_;
   std::string relayHost_;

@@ -1,7 +1,9 @@
 #include "server/store_sql.h"
 
+#include <chrono>
 #include <cstdlib>
 #include <ctime>
+#include <mutex>
 
 namespace {
 
@@ -123,6 +125,7 @@ class TSqlScoreStore final : public TScoreStore {
           throw TStoreError("the entry vanished while it was stored");
       });
     });
+    Counted(*created, n.verified);
   }
 
   bool Find(const std::string& text, TStoredEntry* out) override {
@@ -166,11 +169,23 @@ class TSqlScoreStore final : public TScoreStore {
     return rows;
   }
 
+  // Counting a large board walks a whole index: the count is kept for a
+  // second (a page count a moment old is as good), and a new entry of this
+  // process counts at once.
   int64_t Count(bool verifiedOnly) override {
+    const auto now = std::chrono::steady_clock::now();
+    {
+      std::lock_guard<std::mutex> lock(countMutex_);
+      const TCount& c = counts_[verifiedOnly];
+      if (c.at != std::chrono::steady_clock::time_point() && now - c.at < std::chrono::seconds(1))
+        return c.n;
+    }
     int64_t n = 0;
     db_->With([&](TSqlSession& s) {
       n = s.Run(verifiedOnly ? TSqlQuery::kCountVerified : TSqlQuery::kCountAll, {}).Int(0, 0);
     });
+    std::lock_guard<std::mutex> lock(countMutex_);
+    counts_[verifiedOnly] = {n, now};
     return n;
   }
 
@@ -179,7 +194,8 @@ class TSqlScoreStore final : public TScoreStore {
     const TSqlParam better[] = {TSqlParam::Int(e.entry.score)};
     const TSqlParam ties[] = {TSqlParam::Int(e.entry.score), TSqlParam::Int(e.id)};
     db_->With([&](TSqlSession& s) {
-      n = s.Run(TSqlQuery::kBetterAll, better).Int(0, 0) +
+      // The rank a Find gave already counts the better entries.
+      n = (e.rank > 0 ? e.rank - 1 : s.Run(TSqlQuery::kBetterAll, better).Int(0, 0)) +
           s.Run(TSqlQuery::kTiesBefore, ties).Int(0, 0);
     });
     return n;
@@ -247,7 +263,22 @@ class TSqlScoreStore final : public TScoreStore {
     }
   }
 
+  // A new entry adds to the counts kept; one verified later is counted
+  // again at the next look.
+  void Counted(bool created, bool verified) {
+    std::lock_guard<std::mutex> lock(countMutex_);
+    if (created) counts_[0].n++;
+    if (created && verified) counts_[1].n++;
+    if (!created && verified) counts_[1].at = {};
+  }
+
+  struct TCount {
+    int64_t n = 0;
+    std::chrono::steady_clock::time_point at;
+  };
   std::shared_ptr<TSqlConnections> db_;
+  std::mutex countMutex_;
+  TCount counts_[2];  // all, verified
 };
 
 }  // namespace

@@ -15,7 +15,7 @@ e2e_prepare
 PORT=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')
 URL="http://127.0.0.1:$PORT"
 "$E2E_BUILD/zazo-scores" --db "sqlite:$E2E_TMP/scores.sqlite" --listen 127.0.0.1 --port "$PORT" \
-  --rate-limit 0 --assets "$E2E_GAME/" > "$E2E_TMP/server.log" 2>&1 &
+  --rate-limit 0 > "$E2E_TMP/server.log" 2>&1 &
 SERVER=$!
 stop_all() {
   kill -TERM "$SERVER" 2> /dev/null

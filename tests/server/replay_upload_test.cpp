@@ -34,7 +34,9 @@ class ReplayUploadTest : public ::testing::Test {
     replay_ = ReadReplay("single_game_over.zzr");
     ASSERT_FALSE(replay_.empty());
     store_ = FreshStore("sqlite");
-    checker_ = MakeGameReplayChecker(2000000, 30000, 2);
+    TCheckLimits limits;
+    limits.concurrent = 2;
+    checker_ = MakeGameReplayChecker(limits);
     service_ = std::make_unique<TScoreService>(*store_, *checker_, [](const std::string&) {});
   }
   TWebReply Upload(const std::string& body, const std::string& expected = "") {
@@ -100,7 +102,8 @@ TEST_F(ReplayUploadTest, AChallengeVerifiesOnlyTheGamePlayedFromItsDealtStart) {
   const time_t now = time(nullptr);
   service_ = std::make_unique<TScoreService>(
       *store_, *checker_, [](const std::string&) {}, [now] { return now; }, options);
-  const std::string challenge = service_->Handle({"GET", "/score/api/challenge/daily", {}, "", false}).body;
+  const std::string challenge =
+      service_->Handle({"GET", "/score/api/challenge/daily", {}, "", false}).body;
   const std::string id = challenge.substr(challenge.find("daily-"), 16);
   const size_t seedAt = challenge.find("\"seed\":") + 7;
   const uint32_t seed = static_cast<uint32_t>(std::stoul(challenge.substr(seedAt)));
