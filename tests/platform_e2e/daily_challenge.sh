@@ -105,11 +105,18 @@ e2e_wait_exit 5
 
 # ---- run 2: C on the title; the first token is still there ----
 launch --board "$URL"
-sleep 0.5
-xdotool key --window "$wid" c
+# The title up (a busy machine takes a while to draw it), then C; a press
+# that came before the window took keys is repeated, at most twice.
 for ((i = 0; i < 100; i++)); do
-  grep -q "today's challenge $id" "$E2E_LOG" && break
+  [ "$(e2e_title_shown 640x480+$x+$y)" -lt 60000 ] && break
   sleep 0.1
+done
+for ((try = 0; try < 3; try++)); do
+  xdotool key --window "$wid" c
+  for ((i = 0; i < 30; i++)); do
+    grep -q "today's challenge $id" "$E2E_LOG" && break 2
+    sleep 0.1
+  done
 done
 grep -q "today's challenge $id" "$E2E_LOG" || e2e_fail "C did not start $id"
 game_to_end_and_register 2
