@@ -64,8 +64,18 @@ bool TSdlHost::CreateWindow() {
     return false;
   }
   videoUp_ = true;
-  window_ = SDL_CreateWindow(kCaption, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, kFrameWidth,
-                             kFrameHeight, SDL_WINDOW_HIDDEN);
+  // A whole multiple of the frame, by the player's window scale or the
+  // desktop's size; the player may resize it, the picture follows.
+  int32_t scale = 1;
+  SDL_DisplayMode desktop;
+  if (SDL_GetDesktopDisplayMode(0, &desktop) == 0) {
+    SDL_Rect usable{0, 0, desktop.w, desktop.h};
+    SDL_GetDisplayUsableBounds(0, &usable);
+    scale = StartWindowScale(Settings().windowScale, desktop.h, usable.w, usable.h);
+  }
+  window_ = SDL_CreateWindow(kCaption, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                             kFrameWidth * scale, kFrameHeight * scale,
+                             SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
   if (!window_) {
     std::fprintf(stderr, "Zazo Puzzle: cannot create the window: %s\n", SDL_GetError());
     return false;
@@ -82,11 +92,14 @@ bool TSdlHost::CreateWindow() {
     std::fprintf(stderr, "Zazo Puzzle: cannot create the frame texture: %s\n", SDL_GetError());
     return false;
   }
+  // Pixel for pixel whatever the output size: set once, not per frame.
+  SDL_SetTextureScaleMode(frameTexture_, SDL_ScaleModeNearest);
   // Keys are keys: no input method composing text over the game.
   SDL_StopTextInput();
   widgetView_.Create(renderer_, widgets_);
   overlayView_.Create(renderer_);
   boardView_.Create(renderer_);
+  optionsView_.Create(renderer_);
   OpenGamepads();
   displayPlatform_.window = window_;
   dxDraw_.InitializeDisplay();  // windowed: never refused
@@ -113,6 +126,7 @@ void TSdlHost::DestroyWindow() {
   widgetView_.Destroy();
   overlayView_.Destroy();
   boardView_.Destroy();
+  optionsView_.Destroy();
   for (SDL_GameController*& pad : pads_) {
     if (pad) SDL_GameControllerClose(pad);
     pad = nullptr;
@@ -154,6 +168,13 @@ void TSdlHost::Render() {
     boardShown_ = board_.Message(now);
     boardView_.Draw(renderer_, frame, boardShown_);
   }
+  if (options_.IsOpen()) {
+    optionsView_.Draw(renderer_, frame, options_);
+  } else if (form_ && form_->scene == 100 && form_->loopRunning && form_->errorCode == 0 &&
+             !pauseClock_.Paused() && lastFrame_) {
+    // Only over a title the game really draws (not after an error).
+    optionsView_.DrawTitleHints(renderer_, frame);
+  }
   overlayShown_ = volume_.Shown(now);
   if (overlayShown_ != 0) {
     overlayView_.DrawVolume(renderer_, frame, overlayShown_,
@@ -178,7 +199,6 @@ void TSdlHost::CopyFrame(const TFrameRect& frame) {
       if (sharpTexture_) SDL_SetTextureScaleMode(sharpTexture_, SDL_ScaleModeLinear);
     }
   }
-  SDL_SetTextureScaleMode(frameTexture_, SDL_ScaleModeNearest);
   if (step == 0 || !sharpTexture_ || SDL_SetRenderTarget(renderer_, sharpTexture_) != 0) {
     SDL_RenderCopy(renderer_, frameTexture_, nullptr, &dst);
     return;
@@ -362,6 +382,7 @@ void TSdlHost::RegScoreBtnClick() {
   if (dxDraw_.doFullScreen) ToggleFullScreen();
   const std::string scoreText = widgets_.text[kWidgetScoreEdit];
   const std::string md5 = widgets_.text[kWidgetScoreMd5];
+  BoardFromSettings();
   // A challenge game's replay goes to the board first; the page follows
   // when the board has answered (PollBoard), the window going on meanwhile.
   if (board_.StartChallengeUpload(LastReplayPath(), scoreText, md5, SDL_GetTicks())) {
@@ -403,7 +424,21 @@ void TSdlHost::WriteAndOpenPage(const std::string& link) {
   repaint_ = true;
 }
 
+void TSdlHost::BoardFromSettings() {
+  const TSettings& s = Settings();
+  board_.playerName = s.playerName;
+  if (boardGiven_) return;
+  TBoardAddress address;  // the build's board
+  std::string error;
+  if (!s.boardUrl.empty() && !ParseBoardAddress(s.boardUrl, &address, &error)) {
+    std::fprintf(stderr, "Zazo Puzzle: the settings' board is not used: %s\n", error.c_str());
+    address = TBoardAddress();
+  }
+  board_.address = address;
+}
+
 void TSdlHost::RequestDailyChallenge() {
+  BoardFromSettings();
   std::string error;
   // Tokens go where the best score goes.
   ReadySaveFolder(&error);

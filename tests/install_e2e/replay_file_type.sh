@@ -49,7 +49,7 @@ cp "$replay" "$E2E_TMP/Downloads/replay-download"
 export XDG_DATA_DIRS="$prefix/share:/usr/share" XDG_DATA_HOME="$E2E_TMP/no-user-data"
 export XDG_CONFIG_HOME="$E2E_TMP/no-user-config" XDG_CURRENT_DESKTOP=GNOME
 # (GLib lists only applications whose program is on the PATH.)
-export PATH="$prefix/bin:$PATH" SDL_AUDIODRIVER=dummy
+export PATH="$prefix/games:$PATH" SDL_AUDIODRIVER=dummy
 for f in "$E2E_TMP/Downloads/daily-2026-12-08 #7.zzr" "$E2E_TMP/Downloads/replay-download"; do
   type=$(xdg-mime query filetype "$f")
   echo "$(basename "$f"): $type"
