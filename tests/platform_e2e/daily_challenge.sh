@@ -65,7 +65,7 @@ page_link() { sed -n 3p "$1" | sed -E 's/.*CONTENT="10;URL=(.*)">\r$/\1/'; }
 
 # launch ARGS...: the game with the stand-in opener first on the PATH.
 launch() {
-  (cd "$E2E_GAME" && exec env PATH="$E2E_TMP/bin:$PATH" SDL_AUDIODRIVER=dummy \
+  (cd "$E2E_GAME" && exec env XDG_CONFIG_HOME="$E2E_CONFIG" PATH="$E2E_TMP/bin:$PATH" SDL_AUDIODRIVER=dummy \
     "$E2E_GAME/zazo-puzzle" "$@") > "$E2E_LOG" 2>&1 &
   E2E_PID=$!
   read -r wid w h x y < <(e2e_window "Zazo Puzzle" 10) || e2e_fail "no window \"Zazo Puzzle\""

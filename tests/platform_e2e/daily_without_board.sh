@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Today's challenge with no board to answer (a port nobody listens on):
-# `--daily` says so over the title within a few seconds, the window goes on
-# answering, and '4' still starts the normal game. C on the title asks
-# again and gets the same answer.
+# Today's challenge with no board to answer (a port nobody listens on, the
+# board of the player's settings): `--daily` says so over the title within a
+# few seconds, the window goes on answering, and '4' still starts the normal
+# game. C on the title asks again and gets the same answer.
 source "$(dirname "$0")/e2e_lib.bash"
 
 e2e_prepare
@@ -21,7 +21,9 @@ done
 port=$(cat "$E2E_TMP/port")
 [ -n "$port" ] || e2e_fail "no free port"
 start=$(date +%s%N)
-(cd "$E2E_GAME" && exec env SDL_AUDIODRIVER=dummy "$E2E_GAME/zazo-puzzle" --board "http://127.0.0.1:$port" --daily) > "$E2E_LOG" 2>&1 &
+mkdir -p "$E2E_CONFIG/zazo-puzzle"
+printf 'board = "http://127.0.0.1:%s"\n' "$port" > "$E2E_CONFIG/zazo-puzzle/settings.toml"
+(cd "$E2E_GAME" && exec env XDG_CONFIG_HOME="$E2E_CONFIG" SDL_AUDIODRIVER=dummy "$E2E_GAME/zazo-puzzle" --daily) > "$E2E_LOG" 2>&1 &
 E2E_PID=$!
 read -r wid w h x y < <(e2e_window "Zazo Puzzle" 10) || e2e_fail "no window \"Zazo Puzzle\""
 
@@ -30,7 +32,8 @@ for ((i = 0; i < 200; i++)); do
   sleep 0.05
 done
 elapsed=$((($(date +%s%N) - start) / 1000000))
-grep -q "could not be fetched" "$E2E_LOG" || e2e_fail "the game did not find the board missing"
+grep -q "could not be fetched from http://127.0.0.1:$port" "$E2E_LOG" ||
+  e2e_fail "the game did not find the settings' board missing"
 echo "the board's absence was found ${elapsed} ms after the start"
 [ "$elapsed" -lt 8000 ] || e2e_fail "finding it took ${elapsed} ms"
 # The message box over the title, its frame at (120, 360) of the picture.
