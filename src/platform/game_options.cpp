@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 #include <cstdlib>
 
+#include "score/score_signature.h"
 #include "system/host_port.h"
 #include "system/program_options.h"
 
@@ -14,6 +15,22 @@ int ParseGameOptions(int argc, const char* const* argv, TGameOptions* options, s
   CLI::Option* watch =
       app.add_option("--watch", options->watchPath, "Play a replay file (.zzr) in the window")
           ->option_text("REPLAY");
+  CLI::Option* file = app.add_option("REPLAY", options->watchPath,
+                                     "Play this replay file in the window (what --watch does)")
+                          ->excludes(watch);
+  app.add_option("--board", options->board,
+                 "Register at this score board (http[s]://host[:port][/path]) instead of the "
+                 "build's")
+      ->option_text("URL")
+      ->check([](const std::string& text) {
+        TBoardAddress address;
+        std::string error;
+        return ParseBoardAddress(text, &address, &error) ? std::string() : error;
+      });
+  CLI::Option* daily = app.add_flag("--daily", options->daily,
+                                    "Start today's challenge from the score board at once")
+                           ->excludes(watch)
+                           ->excludes(file);
   CLI::Option* host =
       app.add_option("--host", options->hostPort,
                      "Wait for an opponent on UDP PORT (default 47651; 0: any free port)")
@@ -31,7 +48,9 @@ int ParseGameOptions(int argc, const char* const* argv, TGameOptions* options, s
           },
           "HOST:PORT"))
       ->excludes(host)
-      ->excludes(watch);
+      ->excludes(watch)
+      ->excludes(file)
+      ->excludes(daily);
   app.add_option("--name", options->name,
                  "The name the other player sees (default: the login name)")
       ->option_text("NAME");
@@ -39,9 +58,9 @@ int ParseGameOptions(int argc, const char* const* argv, TGameOptions* options, s
                  "Frames between a key and its frame in a match")
       ->option_text("1..30")
       ->check(CLI::Range(1, 30));
-  host->excludes(watch);
+  host->excludes(watch)->excludes(file)->excludes(daily);
   const int status = ParseProgramOptions(app, argc, argv, out, err);
-  options->watch = watch->count() > 0;
+  options->watch = watch->count() > 0 || file->count() > 0;
   options->host = host->count() > 0;
   if (options->name.empty()) {
     const char* user = std::getenv("USER");

@@ -2,6 +2,9 @@
 //
 //   zazo-puzzle                  plays
 //   zazo-puzzle --watch REPLAY   plays a replay file in the window
+//   zazo-puzzle REPLAY           the same (how the desktop opens a .zzr file)
+//   zazo-puzzle --board URL      registers at that score board
+//   zazo-puzzle --daily          starts today's challenge at once
 //   zazo-puzzle --host [PORT]    waits for an opponent on UDP PORT (47651)
 //   zazo-puzzle --join HOST:PORT plays against the machine waiting there
 //
@@ -12,8 +15,10 @@
 #include <string>
 
 struct TGameOptions {
-  bool watch = false;     // --watch given: play watchPath instead of a game
+  bool watch = false;     // --watch or a file given: play watchPath instead of a game
   std::string watchPath;  // the replay file to play
+  std::string board;      // --board: the score board's address ("" the build's)
+  bool daily = false;     // --daily: today's challenge at once
   // Network play.
   bool host = false;          // --host given: wait on hostPort
   uint16_t hostPort = 47651;  // 0: any free port

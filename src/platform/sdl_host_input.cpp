@@ -33,6 +33,7 @@ void TSdlHost::DrainEvents() {
   const uint32_t now = SDL_GetTicks();
   displayPlatform_.SettlePlacement(now);
   opener_.ReapFinished();
+  PollBoard();
   // Held pad directions repeat like a held key (not into the options).
   if (form_ && !pauseClock_.Paused() && !options_.IsOpen()) {
     TGameInput inputs[TPadTranslator::kMaxInputs];
@@ -146,6 +147,8 @@ void TSdlHost::OnKeyDown(const SDL_KeyboardEvent& key) {
   switch (widgets_.KeyDown(widgetVk, mods.alt, mods.ctrl, mods.shift)) {
     case TWidgetAction::kToGame: {
       if (!form_) break;
+      // A shown board failure goes with the next key, which still counts.
+      board_.DismissMessage();
       if (!mods.alt && !mods.ctrl && TitleHintKey(layoutVk)) break;
       if (!bound.deliver) break;
       const uint16_t vk = bound.vk;
@@ -291,6 +294,9 @@ bool TSdlHost::TitleHintKey(uint16_t vk) {
   switch (hint->action) {
     case TTitleHintAction::kOptions:
       OpenOptions();
+      break;
+    case TTitleHintAction::kDailyChallenge:
+      RequestDailyChallenge();
       break;
   }
   return true;

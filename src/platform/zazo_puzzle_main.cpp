@@ -5,6 +5,9 @@
 //
 //   zazo-puzzle                  plays
 //   zazo-puzzle --watch REPLAY   plays a replay file in the window
+//   zazo-puzzle REPLAY           the same (how the desktop opens a .zzr file)
+//   zazo-puzzle --board URL      registers at that score board
+//   zazo-puzzle --daily          starts today's challenge at once
 //   zazo-puzzle --host [PORT]    waits for an opponent on UDP PORT (47651)
 //   zazo-puzzle --join HOST:PORT plays against the machine waiting there
 #include <SDL.h>
@@ -32,10 +35,14 @@ void WriteFinishedReplay(TSdlHost& host, TReplayRecorder& replays) {
   if (!replays.HasPending()) return;
   std::string error;
   host.ReadySaveFolder(&error);  // when it cannot be made, the write says so
-  if (!replays.WritePending(&error)) {
+  const bool written = replays.WritePending(&error);
+  if (!written) {
     std::fprintf(stderr, "Zazo Puzzle: the replay could not be written: %s\n", error.c_str());
   }
+  // A challenge game whose replay is lost cannot be sent; the next game is not it.
+  host.Board().Challenge().ReplayWritten(written ? replays.LastWrittenPath() : std::string());
 }
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -49,6 +56,9 @@ int main(int argc, char** argv) {
   if (status >= 0) return status;
   IgnoreFileSizeLimitSignal();
   EnsureUtf8Locale();
+  TBoardAddress board;
+  std::string error;
+  if (!options.board.empty()) ParseBoardAddress(options.board, &board, &error);  // checked
   if (!FindDisplay()) return 1;
   if (options.watch) return WatchReplay(options.watchPath.c_str());
   // Pictures and sounds beside the program or installed under share/; the
@@ -59,6 +69,8 @@ int main(int argc, char** argv) {
                           [](const std::string& folder) { return MakeFolderPath(folder, 0700); });
   settings.Load(stderr);
   host.AttachSettings(&settings);
+  // The board: --board, else the settings' address, else the build's.
+  if (!options.board.empty()) host.GiveBoard(board);
   TReplayRecorder replays(host.SaveDir() + "replays/");
   // In a network match the game reads the match's clock and music results.
   TMatchHost matchHost(host);
@@ -93,6 +105,7 @@ int main(int argc, char** argv) {
     }
     host.match = &match;
   }
+  if (options.daily) host.RequestDailyChallenge();
 
   while (true) {
     host.DrainEvents();
@@ -115,6 +128,8 @@ int main(int argc, char** argv) {
     if (host.Paused()) continue;
     try {
       const uint32_t now = host.Clock();
+      // A challenge's dealt start, in time for the recorder's snapshot.
+      host.Board().Challenge().BeforeFrame(form, now);
       replays.BeforeFrame(form, now);
       form.IdleFrame(now);
       replays.AfterFrame(form);
