@@ -46,11 +46,14 @@ std::string ListPage(const std::vector<TMatchRecord>& matches) {
       p += "<tr><td>" + HtmlEscape(Date(m.endedAt)) + "</td><td>" + HtmlEscape(m.hostName) +
            "</td><td>" + HtmlEscape(m.guestName) + "</td><td>" + HtmlEscape(m.code) + "</td><td>" +
            HtmlEscape(ResultText(m.result)) + "</td><td><a href=\"/score/matches/" + id +
-           ".zzr\" download=\"match-" + id + ".zzr\">ダウンロード <span class=\"en\">download</span></a></td></tr>\n";
+           ".zzr\" download=\"match-" + id +
+           ".zzr\">ダウンロード <span class=\"en\">download</span></a></td></tr>\n";
     }
     p += "</table>\n";
   }
-  return p + "<p><a href=\"/score/\">ランキング <span class=\"en\">Leaderboard</span></a></p>\n</body></html>\n";
+  return p +
+         "<p><a href=\"/score/\">ランキング <span "
+         "class=\"en\">Leaderboard</span></a></p>\n</body></html>\n";
 }
 
 TWebReply NotFound() {
