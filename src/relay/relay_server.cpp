@@ -445,8 +445,11 @@ void TRelay::Run(const std::atomic<bool>& stop) {
       lastHousekeeping = TClock::now();
     }
   }
-  for (auto& [peer, p] : s.peers) enet_peer_disconnect_now(peer, 0);
-  s.peers.clear();
   while (!s.rooms.empty()) s.CloseRoom(s.rooms.begin()->second.get());
+  for (auto& [peer, p] : s.peers) {
+    peer->data = nullptr;
+    enet_peer_disconnect_now(peer, 0);
+  }
+  s.peers.clear();
   enet_host_flush(s.host);
 }
