@@ -7,7 +7,7 @@
 #include <string>
 
 #include "fuzz_check.h"
-#include "relay/relay_messages.h"
+#include "net/room_messages.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   TRelayMessage m;

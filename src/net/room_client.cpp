@@ -3,15 +3,19 @@
 #include <enet/enet.h>
 
 #include <chrono>
+#include <cstring>
 
 namespace {
 
-constexpr int kChannels = 4;
 constexpr int kMaxRedirects = 3;
-// Silence from the relay before the connection counts as lost.
-constexpr enet_uint32 kSilenceMillis = 3000;
-// Messages kept unread before the oldest are dropped (a stalled reader).
-constexpr size_t kMaxInbox = 4096;
+// ENet's own give-up time, as on a direct link: the match's 3-second
+// silence rule ends a match first.
+constexpr enet_uint32 kLinkTimeoutMinMs = 5000;
+constexpr enet_uint32 kLinkTimeoutMaxMs = 10000;
+// Messages kept from the meeting for Receive before the oldest are dropped.
+constexpr size_t kMaxQueued = 256;
+
+static_assert(kMaxForwardedBytes == kMaxLinkMessage, "the relay forwards any match message");
 
 }  // namespace
 
@@ -40,19 +44,20 @@ bool TRoomClient::Connect(const std::string& host, int port) {
     return false;
   }
   address.port = static_cast<enet_uint16>(port);
-  host_ = enet_host_create(nullptr, 1, kChannels, 0, 0);
+  host_ = enet_host_create(nullptr, 1, kLinkChannelCount, 0, 0);
   if (!host_) {
     Fail("cannot open a UDP socket");
     return false;
   }
   host_->maximumPacketSize = kMaxMatchReplayBytes + 16;
-  peer_ = enet_host_connect(host_, &address, kChannels, 0);
+  peer_ = enet_host_connect(host_, &address, kLinkChannelCount, 0);
   if (!peer_) {
     Fail("cannot connect to the relay");
     return false;
   }
-  enet_peer_timeout(peer_, 0, kSilenceMillis / 3, kSilenceMillis);
+  enet_peer_timeout(peer_, 0, kLinkTimeoutMinMs, kLinkTimeoutMaxMs);
   state_ = kConnecting;
+  startedAt_ = enet_time_get();
   return true;
 }
 
@@ -63,20 +68,26 @@ bool TRoomClient::Start(const std::string& host, int port, const TRoomRequest& r
   }
   request_ = request;
   redirects_ = 0;
-  inbox_.clear();
+  queue_.clear();
   return Connect(host, port);
 }
 
-void TRoomClient::Handle(const uint8_t* data, size_t size, uint8_t channel, bool reliable) {
-  if (size == 0) return;
-  if (!IsRelayKind(data[0])) {
-    // A match message from the other player.
-    if (state_ != kPaired) return;
-    if (inbox_.size() >= kMaxInbox) inbox_.pop_front();
-    inbox_.push_back({channel, reliable, static_cast<uint8_t>(1 - role_),
-                      std::string(reinterpret_cast<const char*>(data), size)});
-    return;
-  }
+void TRoomClient::SendRequest() {
+  TRelayMessage m;
+  m.version = request_.version;
+  m.name = request_.name;
+  m.code = request_.code;
+  m.kind = request_.kind == TRoomRequest::kCreate  ? kRelayCreateRoom
+           : request_.kind == TRoomRequest::kJoin  ? kRelayJoinRoom
+           : request_.kind == TRoomRequest::kQuick ? kRelayQuickPair
+                                                   : kRelaySpectate;
+  const std::string bytes = EncodeRelayMessage(m);
+  ENetPacket* p = enet_packet_create(bytes.data(), bytes.size(), ENET_PACKET_FLAG_RELIABLE);
+  if (enet_peer_send(peer_, kChannelControl, p) < 0) enet_packet_destroy(p);
+  enet_host_flush(host_);
+}
+
+void TRoomClient::HandleRelay(const uint8_t* data, size_t size) {
   TRelayMessage m;
   std::string error;
   if (!DecodeRelayMessage(data, size, &m, &error)) return;
@@ -92,6 +103,7 @@ void TRoomClient::Handle(const uint8_t* data, size_t size, uint8_t channel, bool
       if (m.error != kErrBusy || state_ == kConnecting) Fail(m.text);
       break;
     case kRelayRedirect:
+      if (state_ != kConnecting) break;
       if (++redirects_ > kMaxRedirects) {
         Fail("the relays sent the request around in circles");
       } else {
@@ -107,12 +119,58 @@ void TRoomClient::Handle(const uint8_t* data, size_t size, uint8_t channel, bool
             role_ == kRoleSpectator ? "a player left: the match is over" : "the opponent left";
       }
       break;
-    case kRelayCopy:
-      if (role_ == kRoleSpectator && inbox_.size() < kMaxInbox)
-        inbox_.push_back({channel, reliable, m.role, m.payload});
-      break;
     default:
       break;
+  }
+}
+
+bool TRoomClient::Deliver(const uint8_t* data, size_t size, uint8_t channel, uint8_t sender,
+                          TLinkMessage* out) {
+  if (size == 0 || size > kMaxLinkMessage) return false;
+  if (!out) {
+    if (queue_.size() >= kMaxQueued) queue_.pop_front();
+    queue_.push_back({channel, sender, std::string(reinterpret_cast<const char*>(data), size)});
+    return false;
+  }
+  out->channel = channel;
+  out->size = size;
+  std::memcpy(out->data, data, size);
+  lastSender_ = sender;
+  return true;
+}
+
+bool TRoomClient::Event(const ENetEvent& ev, TLinkMessage* out) {
+  switch (ev.type) {
+    case ENET_EVENT_TYPE_CONNECT:
+      SendRequest();
+      return false;
+    case ENET_EVENT_TYPE_RECEIVE: {
+      const uint8_t* d = ev.packet->data;
+      const size_t n = ev.packet->dataLength;
+      bool got = false;
+      if (n > 0 && !IsRelayKind(d[0])) {
+        // A match message from the other player.
+        if (state_ == kPaired && role_ != kRoleSpectator)
+          got = Deliver(d, n, ev.channelID, static_cast<uint8_t>(1 - role_), out);
+      } else if (n > 2 && d[0] == kRelayCopy) {
+        if (role_ == kRoleSpectator && d[1] < kRoleSpectator)
+          got = Deliver(d + 2, n - 2, ev.channelID, d[1], out);
+      } else {
+        HandleRelay(d, n);
+      }
+      enet_packet_destroy(ev.packet);
+      return got;
+    }
+    case ENET_EVENT_TYPE_DISCONNECT:
+      peer_ = nullptr;
+      if (state_ == kConnecting) {
+        Fail("no answer from the relay");
+      } else if (state_ == kWaiting || state_ == kPaired) {
+        Fail("the connection to the relay was lost");
+      }
+      return false;
+    default:
+      return false;
   }
 }
 
@@ -121,43 +179,23 @@ TRoomClient::TState TRoomClient::Poll(int waitMillis) {
   ENetEvent ev;
   int got =
       enet_host_service(host_, &ev, static_cast<enet_uint32>(waitMillis < 0 ? 0 : waitMillis));
-  while (got > 0 && host_) {
-    switch (ev.type) {
-      case ENET_EVENT_TYPE_CONNECT: {
-        TRelayMessage m;
-        m.version = request_.version;
-        m.name = request_.name;
-        m.code = request_.code;
-        m.kind = request_.kind == TRoomRequest::kCreate  ? kRelayCreateRoom
-                 : request_.kind == TRoomRequest::kJoin  ? kRelayJoinRoom
-                 : request_.kind == TRoomRequest::kQuick ? kRelayQuickPair
-                                                         : kRelaySpectate;
-        const std::string bytes = EncodeRelayMessage(m);
-        enet_peer_send(peer_, 0,
-                       enet_packet_create(bytes.data(), bytes.size(), ENET_PACKET_FLAG_RELIABLE));
-        break;
-      }
-      case ENET_EVENT_TYPE_RECEIVE: {
-        ENetHost* before = host_;
-        Handle(ev.packet->data, ev.packet->dataLength, ev.channelID,
-               (ev.packet->flags & ENET_PACKET_FLAG_RELIABLE) != 0);
-        enet_packet_destroy(ev.packet);
-        if (host_ != before) return state_;  // redirected: a new connection
-        break;
-      }
-      case ENET_EVENT_TYPE_DISCONNECT:
-        peer_ = nullptr;
-        if (state_ == kConnecting)
-          Fail("no answer from the relay");
-        else if (state_ == kWaiting || state_ == kPaired)
-          Fail("the connection to the relay was lost");
-        Reset();
-        return state_;
-      default:
-        break;
-    }
+  while (got > 0) {
+    ENetHost* before = host_;
+    Event(ev, nullptr);
+    if (host_ != before || !peer_) break;  // redirected, or gone
     got = enet_host_check_events(host_, &ev);
   }
+  // While meeting, the relay answers within seconds or is gone.
+  const uint32_t now = enet_time_get();
+  if (state_ == kConnecting && peer_ && now - startedAt_ > kMeetingSilenceMs) {
+    Fail("no answer from the relay");
+    Reset();
+  } else if (state_ == kWaiting && peer_ && peer_->lastReceiveTime != 0 &&
+             now - peer_->lastReceiveTime > kMeetingSilenceMs) {
+    Fail("the connection to the relay was lost");
+    Reset();
+  }
+  if (!peer_ && state_ != kOpponentGone) Reset();
   return state_;
 }
 
@@ -170,26 +208,34 @@ TRoomClient::TState TRoomClient::WaitFor(int millis, bool untilPaired) {
   }
 }
 
-bool TRoomClient::Send(uint8_t channel, const std::string& bytes, bool reliable) {
-  if (state_ != kPaired || !peer_ || role_ == kRoleSpectator || bytes.empty() ||
-      bytes.size() > kMaxForwardedBytes)
+bool TRoomClient::Send(uint8_t channel, const uint8_t* data, size_t size, TDelivery delivery) {
+  if (!Connected() || role_ == kRoleSpectator || size == 0 || size > kMaxLinkMessage ||
+      channel >= kLinkChannelCount || IsRelayKind(data[0]))
     return false;
-  ENetPacket* p =
-      enet_packet_create(bytes.data(), bytes.size(),
-                         reliable ? ENET_PACKET_FLAG_RELIABLE : ENET_PACKET_FLAG_UNSEQUENCED);
-  if (enet_peer_send(peer_, channel % kChannels, p) < 0) {
+  const uint32_t flags = delivery == TDelivery::kReliable ? ENET_PACKET_FLAG_RELIABLE : 0;
+  ENetPacket* p = enet_packet_create(data, size, flags);
+  if (!p) return false;
+  if (enet_peer_send(peer_, channel, p) < 0) {
     enet_packet_destroy(p);
     return false;
   }
-  enet_host_flush(host_);  // now, not at the next poll
+  enet_host_flush(host_);  // now, not at the next service
   return true;
 }
 
-bool TRoomClient::Receive(TRoomMessage* out) {
-  if (inbox_.empty()) return false;
-  *out = std::move(inbox_.front());
-  inbox_.pop_front();
-  return true;
+bool TRoomClient::Receive(TLinkMessage* out) {
+  if (!queue_.empty()) {
+    const TQueued& q = queue_.front();
+    Deliver(reinterpret_cast<const uint8_t*>(q.bytes.data()), q.bytes.size(), q.channel, q.sender,
+            out);
+    queue_.pop_front();
+    return true;
+  }
+  ENetEvent ev;
+  while (host_ && peer_ && enet_host_service(host_, &ev, 0) > 0) {
+    if (Event(ev, out)) return true;
+  }
+  return false;
 }
 
 bool TRoomClient::SendMatchReplay(const std::string& replay) {
@@ -200,7 +246,7 @@ bool TRoomClient::SendMatchReplay(const std::string& replay) {
   m.payload = replay;
   const std::string bytes = EncodeRelayMessage(m);
   ENetPacket* p = enet_packet_create(bytes.data(), bytes.size(), ENET_PACKET_FLAG_RELIABLE);
-  if (enet_peer_send(peer_, 0, p) < 0) {
+  if (enet_peer_send(peer_, kChannelControl, p) < 0) {
     enet_packet_destroy(p);
     return false;
   }
@@ -208,22 +254,26 @@ bool TRoomClient::SendMatchReplay(const std::string& replay) {
   return true;
 }
 
-uint32_t TRoomClient::RoundTripMillis() const {
-  return peer_ ? peer_->roundTripTime : 0;
+TLinkStats TRoomClient::Stats() const {
+  TLinkStats s;
+  if (!peer_) return s;
+  s.roundTripMs = peer_->roundTripTime;
+  s.roundTripVarianceMs = peer_->roundTripTimeVariance;
+  s.packetLoss =
+      static_cast<float>(peer_->packetLoss) / static_cast<float>(ENET_PEER_PACKET_LOSS_SCALE);
+  s.sinceReceiveMs = peer_->lastReceiveTime != 0 ? enet_time_get() - peer_->lastReceiveTime : 0;
+  return s;
 }
 
-double TRoomClient::PacketLoss() const {
-  return peer_ ? static_cast<double>(peer_->packetLoss) /
-                     static_cast<double>(ENET_PEER_PACKET_LOSS_SCALE)
-               : 0.0;
-}
-
-void TRoomClient::Close(int waitMillis) {
+void TRoomClient::Close(uint32_t waitMs) {
   if (peer_ && host_) {
     enet_peer_disconnect_later(peer_, 0);
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMillis);
+    const uint32_t start = enet_time_get();
     ENetEvent ev;
-    while (std::chrono::steady_clock::now() < end && enet_host_service(host_, &ev, 10) >= 0) {
+    while (enet_time_get() - start < waitMs) {
+      const int got = enet_host_service(host_, &ev, 10);
+      if (got < 0) break;
+      if (got == 0) continue;
       if (ev.type == ENET_EVENT_TYPE_RECEIVE) enet_packet_destroy(ev.packet);
       if (ev.type == ENET_EVENT_TYPE_DISCONNECT) {
         peer_ = nullptr;
@@ -233,22 +283,4 @@ void TRoomClient::Close(int waitMillis) {
   }
   Reset();
   if (state_ == kPaired || state_ == kWaiting || state_ == kConnecting) state_ = kIdle;
-}
-
-const char* RoomStateText(TRoomClient::TState state) {
-  switch (state) {
-    case TRoomClient::kIdle:
-      return "not connected";
-    case TRoomClient::kConnecting:
-      return "connecting to the relay";
-    case TRoomClient::kWaiting:
-      return "waiting for the opponent";
-    case TRoomClient::kPaired:
-      return "connected";
-    case TRoomClient::kOpponentGone:
-      return "the opponent left";
-    case TRoomClient::kFailed:
-      return "connection failed";
-  }
-  return "";
 }

@@ -1,18 +1,22 @@
 // The game's side of the relay: one ENet connection to the relay that asks
 // for a room (create one and learn its code, join one by code, pair with
-// whoever waits, or follow a match as a spectator) and then carries the
-// match messages to the other player. Polled from the game's frame loop:
-// nothing here blocks longer than the wait it is given.
+// whoever waits, or follow a match as a spectator) and then is the match's
+// link to the other player (TNetLink): the relay forwards every message
+// unchanged, on the same channel. A spectator receives both players'
+// messages as the relay copies them. Polled from the game's loop: nothing
+// here waits longer than it is told.
 #pragma once
 
 #include <cstdint>
 #include <deque>
 #include <string>
 
-#include "relay/relay_messages.h"
+#include "net/net_link.h"
+#include "net/room_messages.h"
 
 struct _ENetHost;
 struct _ENetPeer;
+struct _ENetEvent;
 
 struct TRoomRequest {
   enum TKind { kCreate, kJoin, kQuick, kSpectate };
@@ -22,15 +26,7 @@ struct TRoomRequest {
   std::string name;     // the player's name
 };
 
-// One message from the other side (for a spectator: from either player).
-struct TRoomMessage {
-  uint8_t channel = 0;
-  bool reliable = true;
-  uint8_t fromRole = kRoleHost;  // the sender's role
-  std::string bytes;
-};
-
-class TRoomClient {
+class TRoomClient : public TNetLink {
  public:
   enum TState {
     kIdle,
@@ -40,16 +36,19 @@ class TRoomClient {
     kOpponentGone,  // the other player left or lost the connection (Reason())
     kFailed,        // refused, unreachable, or the relay went silent (Reason())
   };
+  // Silence from the relay while meeting that ends the attempt.
+  static constexpr uint32_t kMeetingSilenceMs = 3000;
 
   TRoomClient();
-  ~TRoomClient();
+  ~TRoomClient() override;
   TRoomClient(const TRoomClient&) = delete;
   TRoomClient& operator=(const TRoomClient&) = delete;
 
   // Connects to the relay at host:port and sends the request. False (and
   // Reason()) when ENet cannot start or the address does not resolve.
   bool Start(const std::string& host, int port, const TRoomRequest& request);
-  // Services the connection for up to waitMillis; returns the state.
+  // Services the connection for up to waitMillis while meeting; returns the
+  // state. Match messages that arrive meanwhile wait for Receive.
   TState Poll(int waitMillis);
   // Polls until the state is none of kIdle, kConnecting (and, with
   // untilPaired, kWaiting) or the time is up.
@@ -61,22 +60,35 @@ class TRoomClient {
   uint8_t Role() const { return role_; }
   const std::string& OpponentName() const { return opponent_; }
   const std::string& HostName() const { return hostName_; }
+  // The role of the player who sent the message Receive gave last.
+  uint8_t LastSenderRole() const { return lastSender_; }
 
-  // To the other player (kPaired only; false otherwise).
-  bool Send(uint8_t channel, const std::string& bytes, bool reliable);
-  // The next message received, false when none waits.
-  bool Receive(TRoomMessage* out);
   // The replay of a finished match, for the board to keep.
   bool SendMatchReplay(const std::string& replay);
-  // Round trip to the relay and its packet loss (ENet's figures).
-  uint32_t RoundTripMillis() const;
-  double PacketLoss() const;
-  // Leaves the room and closes the connection (at most waitMillis flushing).
-  void Close(int waitMillis = 200);
+
+  // TNetLink: the match's connection (a player's once paired; a spectator
+  // receives only).
+  bool Send(uint8_t channel, const uint8_t* data, size_t size, TDelivery delivery) override;
+  bool Receive(TLinkMessage* out) override;
+  bool Connected() const override { return state_ == kPaired && peer_; }
+  bool Lost() const override { return state_ == kFailed || state_ == kOpponentGone; }
+  TLinkStats Stats() const override;
+  void Close(uint32_t waitMs) override;
 
  private:
+  struct TQueued {
+    uint8_t channel;
+    uint8_t sender;
+    std::string bytes;
+  };
   bool Connect(const std::string& host, int port);
-  void Handle(const uint8_t* data, size_t size, uint8_t channel, bool reliable);
+  // Handles one event; a match message goes to *out (true) or, without
+  // out, to the queue.
+  bool Event(const _ENetEvent& ev, TLinkMessage* out);
+  bool Deliver(const uint8_t* data, size_t size, uint8_t channel, uint8_t sender,
+               TLinkMessage* out);
+  void HandleRelay(const uint8_t* data, size_t size);
+  void SendRequest();
   void Fail(const std::string& reason);
   void Reset();
 
@@ -86,9 +98,8 @@ class TRoomClient {
   TState state_ = kIdle;
   std::string reason_, code_, opponent_, hostName_;
   uint8_t role_ = kRoleHost;
+  uint8_t lastSender_ = kRoleHost;
   int redirects_ = 0;
-  std::deque<TRoomMessage> inbox_;
+  uint32_t startedAt_ = 0;
+  std::deque<TQueued> queue_;
 };
-
-// Texts a player reads for a client state that ended the meeting.
-const char* RoomStateText(TRoomClient::TState state);

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "relay/relay_messages.h"
+#include "net/room_messages.h"
 
 struct _ENetPeer;
 

@@ -8,8 +8,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "net/room_messages.h"
 #include "relay/match_keeper.h"
-#include "relay/relay_messages.h"
 #include "relay/relay_room.h"
 #include "server/score_store.h"
 

@@ -83,15 +83,15 @@ TEST(RelayBoundsTest, GarbageAndOversizedPacketsChangeNothing) {
   TRawPeer junk(relay.Port());
   ASSERT_TRUE(junk.Connected());
   junk.Send(std::string());
-  junk.Send(std::string("\xE1\x40", 2));
-  junk.Send(std::string(100000, '\xE0'));
+  junk.Send(std::string("\x41\x40", 2));
+  junk.Send(std::string(100000, '\x40'));
   junk.Pump(200);
   EXPECT_FALSE(junk.dropped);  // answered with errors, not a crash or a hang
 
   // A player of a room sends what no client would: an oversized match message.
   TRoomClient host;
   CreateRoom(relay.Port(), &host);
-  EXPECT_FALSE(host.Send(0, std::string(kMaxForwardedBytes + 1, 'x'), true));
+  EXPECT_FALSE(SendText(host, 0, std::string(kMaxForwardedBytes, 'x')));
   TRawPeer guest(relay.Port());
   TRelayMessage join;
   join.kind = kRelayJoinRoom;
@@ -99,11 +99,11 @@ TEST(RelayBoundsTest, GarbageAndOversizedPacketsChangeNothing) {
   join.version = "1.0.0";
   guest.Send(EncodeRelayMessage(join));
   ASSERT_TRUE(PollUntil([&] { return host.State() == TRoomClient::kPaired; }, 5000, host));
-  guest.Send(std::string(kMaxForwardedBytes + 1, 'x'));
-  guest.Send("ok");
+  guest.Send(std::string(kMaxForwardedBytes + 1, '\x03'));
+  guest.Send("\x03ok");
   guest.Pump(100);
   TRoomMessage m;
-  ASSERT_TRUE(PollUntil([&] { return host.Receive(&m); }, 3000, host));
+  ASSERT_TRUE(PollUntil([&] { return ReceiveText(host, &m); }, 3000, host));
   EXPECT_EQ(m.bytes, "ok");
   EXPECT_EQ(relay.Relay().Stats().dropped.load(), 1);
 }
@@ -140,10 +140,10 @@ TEST(RelayBoundsTest, ALongMatchStopsBufferingAndRefusesLateSpectators) {
       guest.Start("127.0.0.1", relay.Port(), Request(TRoomRequest::kJoin, "g", host.Code())));
   ASSERT_EQ(guest.WaitFor(5000, true), TRoomClient::kPaired);
   ASSERT_EQ(host.WaitFor(5000, true), TRoomClient::kPaired);
-  for (int i = 0; i < 30; i++) ASSERT_TRUE(host.Send(0, std::string(100, 'm'), true));
+  for (int i = 0; i < 30; i++) ASSERT_TRUE(SendText(host, 0, std::string(100, 'm')));
   TRoomMessage m;
   int got = 0;
-  PollUntil([&] { return (got += guest.Receive(&m) ? 1 : 0) == 30; }, 3000, guest);
+  PollUntil([&] { return (got += ReceiveText(guest, &m) ? 1 : 0) == 30; }, 3000, guest);
   ASSERT_EQ(got, 30);
   ASSERT_TRUE(
       late.Start("127.0.0.1", relay.Port(), Request(TRoomRequest::kSpectate, "s", host.Code())));

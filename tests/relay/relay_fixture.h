@@ -68,6 +68,30 @@ inline TRoomRequest Request(TRoomRequest::TKind kind, const std::string& name,
   return r;
 }
 
+// A match message as text, for the tests' eyes: sent behind the inputs
+// kind byte (the relay forwards only match kinds), received without it.
+struct TRoomMessage {
+  uint8_t channel = 0;
+  uint8_t fromRole = kRoleHost;
+  std::string bytes;
+};
+
+inline bool SendText(TRoomClient& c, uint8_t channel, const std::string& text,
+                     TDelivery delivery = TDelivery::kReliable) {
+  const std::string bytes = "\x03" + text;
+  return c.Send(channel, reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), delivery);
+}
+
+// The next match message the client has, if any (never waits).
+inline bool ReceiveText(TRoomClient& c, TRoomMessage* m) {
+  static auto buffer = std::make_unique<TLinkMessage>();
+  if (!c.Receive(buffer.get())) return false;
+  m->channel = buffer->channel;
+  m->fromRole = c.LastSenderRole();
+  m->bytes.assign(reinterpret_cast<const char*>(buffer->data) + 1, buffer->size - 1);
+  return true;
+}
+
 // Polls every client given until pred holds or the time is up.
 template <typename Pred, typename... Clients>
 bool PollUntil(Pred pred, int millis, Clients&... clients) {

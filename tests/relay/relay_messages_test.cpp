@@ -1,7 +1,7 @@
 // The room messages: what the relay and the game say to each other.
-#include "relay/relay_messages.h"
-
 #include <gtest/gtest.h>
+
+#include "net/room_messages.h"
 
 namespace {
 
@@ -72,21 +72,21 @@ TEST(RelayMessagesTest, HostilePacketsAreRefused) {
   const std::string cases[] = {
       std::string(),           // empty
       std::string("\x01", 1),  // a match kind
-      std::string("\xE0", 1),  // fields missing
-      std::string("\xE0\x05"
+      std::string("\x40", 1),  // fields missing
+      std::string("\x40\x05"
                   "1.0",
                   5),              // text longer than the packet
-      std::string("\xE0\xFF", 2),  // text longer than allowed
-      std::string("\xE1\x06"
+      std::string("\x40\xFF", 2),  // text longer than allowed
+      std::string("\x41\x06"
                   "OOOOOO\x00\x00",
                   10),  // code with look-alikes
-      std::string("\xE1\x03"
+      std::string("\x41\x03"
                   "ABC\x00\x00",
                   7),                      // short code
-      std::string("\xE9\x00", 2),          // trailing byte
-      std::string("\xE6\x00\x00\x00", 4),  // redirect without host or port
-      std::string("\xEA\x02x", 3),         // copy from a spectator
-      std::string("\xEF", 1),              // reserved, unused
+      std::string("\x49\x00", 2),          // trailing byte
+      std::string("\x46\x00\x00\x00", 4),  // redirect without host or port
+      std::string("\x4A\x02x", 3),         // copy from a spectator
+      std::string("\x5F", 1),              // reserved, unused
   };
   for (const std::string& c : cases) {
     bool ok = true;

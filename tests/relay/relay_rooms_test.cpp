@@ -30,7 +30,7 @@ void Pair(int port, TPair* p) {
 }
 
 bool ReceiveOne(TRoomClient& c, TRoomMessage* m, int millis = 3000) {
-  return PollUntil([&] { return c.Receive(m); }, millis, c);
+  return PollUntil([&] { return ReceiveText(c, m); }, millis, c);
 }
 
 TEST(RelayRoomsTest, CreateJoinAndForwardBothWays) {
@@ -47,19 +47,19 @@ TEST(RelayRoomsTest, CreateJoinAndForwardBothWays) {
   EXPECT_EQ(p.guest.OpponentName(), "あき");
   EXPECT_EQ(p.guest.Role(), kRoleGuest);
 
-  ASSERT_TRUE(p.host.Send(1, std::string("\x02start", 6), true));
-  ASSERT_TRUE(p.guest.Send(2, std::string("\x03in", 3), false));
+  ASSERT_TRUE(SendText(p.host, kChannelInputs, "start"));
+  ASSERT_TRUE(SendText(p.guest, kChannelControl, "in", TDelivery::kUnreliable));
   TRoomMessage m;
   ASSERT_TRUE(ReceiveOne(p.guest, &m));
-  EXPECT_EQ(m.bytes, std::string("\x02start", 6));
-  EXPECT_EQ(m.channel, 1);
-  EXPECT_TRUE(m.reliable);
+  EXPECT_EQ(m.bytes, "start");
+  EXPECT_EQ(m.channel, kChannelInputs);
   ASSERT_TRUE(ReceiveOne(p.host, &m));
-  EXPECT_EQ(m.bytes, std::string("\x03in", 3));
-  EXPECT_EQ(m.channel, 2);
-  EXPECT_FALSE(m.reliable);
-  // A relay kind is never forwarded as a match message.
-  EXPECT_FALSE(p.host.Receive(&m));
+  EXPECT_EQ(m.bytes, "in");
+  EXPECT_EQ(m.channel, kChannelControl);
+  // The relay's own kinds never go to the other player.
+  const uint8_t roomKind[] = {kRelayLeaveRoom};
+  EXPECT_FALSE(p.host.Send(0, roomKind, 1, TDelivery::kReliable));
+  EXPECT_FALSE(ReceiveText(p.host, &m));
 }
 
 TEST(RelayRoomsTest, RefusalsSayWhy) {
@@ -87,7 +87,7 @@ TEST(RelayRoomsTest, RefusalsSayWhy) {
   EXPECT_EQ(old.WaitFor(5000, true), TRoomClient::kFailed);
   EXPECT_EQ(old.Reason(), "version 0.9.0 cannot join a game of version 1.0.0");
   // The players already in are untouched.
-  ASSERT_TRUE(p.host.Send(1, "x", true));
+  ASSERT_TRUE(SendText(p.host, 1, "x"));
   TRoomMessage m;
   EXPECT_TRUE(ReceiveOne(p.guest, &m));
 }
@@ -98,8 +98,8 @@ TEST(RelayRoomsTest, LateSpectatorCatchesUpThenFollows) {
   TPair p;
   Pair(relay.Port(), &p);
   for (int i = 0; i < 50; i++) {
-    ASSERT_TRUE(p.host.Send(0, "h" + std::to_string(i), true));
-    ASSERT_TRUE(p.guest.Send(0, "g" + std::to_string(i), true));
+    ASSERT_TRUE(SendText(p.host, 0, "h" + std::to_string(i)));
+    ASSERT_TRUE(SendText(p.guest, 0, "g" + std::to_string(i)));
   }
   TRoomMessage m;
   for (int i = 0; i < 50; i++) ASSERT_TRUE(ReceiveOne(p.guest, &m));
@@ -119,11 +119,11 @@ TEST(RelayRoomsTest, LateSpectatorCatchesUpThenFollows) {
   }
   EXPECT_EQ(fromHost, 50);
   EXPECT_EQ(fromGuest, 50);
-  ASSERT_TRUE(p.host.Send(0, "live", true));
+  ASSERT_TRUE(SendText(p.host, 0, "live"));
   ASSERT_TRUE(ReceiveOne(watcher, &m));
   EXPECT_EQ(m.bytes, "live");
   // Spectators are read only.
-  EXPECT_FALSE(watcher.Send(0, "meddle", true));
+  EXPECT_FALSE(SendText(watcher, 0, "meddle"));
 }
 
 TEST(RelayRoomsTest, ALeavingPlayerEndsTheRoomForEveryone) {
@@ -136,7 +136,7 @@ TEST(RelayRoomsTest, ALeavingPlayerEndsTheRoomForEveryone) {
   ASSERT_TRUE(
       watcher.Start("127.0.0.1", relay.Port(), Request(TRoomRequest::kSpectate, "s", code)));
   ASSERT_EQ(watcher.WaitFor(5000, true), TRoomClient::kPaired);
-  p.guest.Close();
+  p.guest.Close(200);
   ASSERT_TRUE(PollUntil(
       [&] {
         return p.host.State() == TRoomClient::kOpponentGone &&
@@ -215,7 +215,7 @@ TEST(RelayRoomsTest, TwoRelaysShareOneDirectory) {
       [&] { return host.State() == TRoomClient::kPaired && guest.State() == TRoomClient::kPaired; },
       5000, host, guest))
       << guest.Reason();
-  ASSERT_TRUE(guest.Send(0, "hi", true));
+  ASSERT_TRUE(SendText(guest, 0, "hi"));
   TRoomMessage m;
   ASSERT_TRUE(ReceiveOne(host, &m));
   EXPECT_EQ(m.bytes, "hi");

@@ -12,26 +12,26 @@
 #include <cstdint>
 #include <string>
 
-// The relay's kinds: 0xE0..0xEF. A packet from a player in a room whose
-// first byte is outside this range is forwarded as it stands.
+// The relay's kinds: 64 and up (the match messages stay below, see
+// net_protocol.h, whose room kinds 64..69 these are). A packet from a player
+// in a room whose first byte is below 64 is forwarded as it stands.
 enum TRelayKind : uint8_t {
-  kRelayCreateRoom = 0xE0,   // version, name
-  kRelayJoinRoom = 0xE1,     // code, version, name
-  kRelayQuickPair = 0xE2,    // version, name
-  kRelaySpectate = 0xE3,     // code, name
-  kRelayRoomAnswer = 0xE4,   // code, role, paired, opponent name, host name
-  kRelayError = 0xE5,        // error code, text
-  kRelayRedirect = 0xE6,     // host, port: the room is held by another relay
-  kRelayPeerGone = 0xE7,     // role of the player who left, reason text
-  kRelayMatchReplay = 0xE8,  // replay file (a player's, at the end of a match)
-  kRelayLeaveRoom = 0xE9,    // no fields
-  kRelayCopy = 0xEA,         // to spectators: the sender's role, then its message as sent
+  kRelayCreateRoom = 64,   // version, name
+  kRelayJoinRoom = 65,     // code, version, name
+  kRelayQuickPair = 66,    // version, name
+  kRelaySpectate = 67,     // code, name
+  kRelayRoomAnswer = 68,   // code, role, paired, opponent name, host name
+  kRelayError = 69,        // error code, text
+  kRelayRedirect = 70,     // host, port: the room is held by another relay
+  kRelayPeerGone = 71,     // role of the player who left, reason text
+  kRelayMatchReplay = 72,  // replay file (a player's, at the end of a match)
+  kRelayLeaveRoom = 73,    // no fields
+  kRelayCopy = 74,         // to spectators: the sender's role, then its message as sent
 };
-constexpr uint8_t kRelayKindFirst = 0xE0;
-constexpr uint8_t kRelayKindLast = 0xEF;
+constexpr uint8_t kRelayKindFirst = 64;
 
 inline bool IsRelayKind(uint8_t kind) {
-  return kind >= kRelayKindFirst && kind <= kRelayKindLast;
+  return kind >= kRelayKindFirst;
 }
 
 // Roles in a room.
@@ -55,7 +55,7 @@ constexpr char kRoomCodeAlphabet[] = "23456789ABCDEFGHJKLMNPQRSTUVWXYZ";
 // Largest replay the relay keeps from a match.
 constexpr size_t kMaxMatchReplayBytes = 1 << 20;
 // Largest match message the relay forwards.
-constexpr size_t kMaxForwardedBytes = 4096;
+constexpr size_t kMaxForwardedBytes = 64 * 1024;
 
 struct TRelayMessage {
   TRelayKind kind = kRelayError;

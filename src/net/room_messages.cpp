@@ -1,4 +1,4 @@
-#include "relay/relay_messages.h"
+#include "net/room_messages.h"
 
 #include <cstring>
 
