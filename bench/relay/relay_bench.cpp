@@ -86,6 +86,7 @@ TFigures RunLoad(int port, int rooms, double seconds, const TRelay& relay) {
   TFigures f;
   f.rooms = static_cast<int>(matches.size());
   std::vector<int64_t> delays;
+  auto in = std::make_unique<TLinkMessage>();
   const auto start = TClock::now();
   const double cpu0 = 0;
   (void)cpu0;
@@ -93,13 +94,13 @@ TFigures RunLoad(int port, int rooms, double seconds, const TRelay& relay) {
   int64_t tick = 0;
   while (TClock::now() - start < std::chrono::duration<double>(seconds)) {
     if (TClock::now() >= nextTick) {
-      char msg[16] = {0x10};
+      uint8_t msg[16] = {3};  // an inputs message's kind
       const int64_t t = NowMicros();
       std::memcpy(msg + 8, &t, 8);
       for (auto& m : matches) {
         // Turn based: one side plays, but both send their frame messages.
-        m->host.Send(1, std::string(msg, 16), true);
-        m->guest.Send(1, std::string(msg, 16), true);
+        m->host.Send(kChannelInputs, msg, sizeof msg, TDelivery::kReliable);
+        m->guest.Send(kChannelInputs, msg, sizeof msg, TDelivery::kReliable);
         f.sent += 2;
       }
       tick++;
@@ -108,18 +109,16 @@ TFigures RunLoad(int port, int rooms, double seconds, const TRelay& relay) {
     for (auto& m : matches) {
       for (TRoomClient* c : {&m->host, &m->guest}) {
         c->Poll(0);
-        TRoomMessage in;
-        while (c->Receive(&in)) {
+        while (c->Receive(in.get())) {
           int64_t t = 0;
-          if (in.bytes.size() == 16) std::memcpy(&t, in.bytes.data() + 8, 8);
+          if (in->size == 16) std::memcpy(&t, in->data + 8, 8);
           delays.push_back(NowMicros() - t);
           f.received++;
         }
       }
       if (m->watched) {
         m->spectator.Poll(0);
-        TRoomMessage in;
-        while (m->spectator.Receive(&in)) {
+        while (m->spectator.Receive(in.get())) {
         }
       }
     }
