@@ -91,8 +91,16 @@ TReplaySummary SummarizeReplay(std::string_view text, const std::string& /*asset
           TReplayStatus::kNotReproduced,
           which + "does not reproduce (a damaged or edited file): the run ends with " + differs);
     }
-    summary.games.push_back(
-        {game.mode, player.finalScore, player.finalLevel, scoreText, signature});
+    TReplayGameSummary& g = summary.games.emplace_back();
+    g.mode = game.mode;
+    g.score = player.finalScore;
+    g.level = player.finalLevel;
+    g.scoreText = scoreText;
+    g.signature = signature;
+    g.start.mt = game.start.mt;
+    g.start.lcgState = game.start.lcgState;
+    g.start.mtDraws = game.start.mtDraws;
+    g.start.lcgDraws = game.start.lcgDraws;
   }
   return summary;
 }

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "game/dealt_start.h"
+
 struct TReplayGameSummary {
   std::string mode;   // "single", "advanced", "versus2" or "versusai"
   int32_t score = 0;  // final score of the game
@@ -15,6 +17,7 @@ struct TReplayGameSummary {
   std::string
       scoreText;  // the score text exactly as the score widget shows it; "-" for versus games
   std::string signature;  // the signature exactly as the widget shows it; "-" for versus games
+  TSeededGenerators start;  // the generators at the game's first frame
 };
 
 struct TReplayLimits {

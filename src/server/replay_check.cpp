@@ -69,7 +69,7 @@ class TGameReplayChecker final : public TReplayChecker {
     if (s.status == TReplayStatus::kMalformed && s.line > 0)
       out.message = "line " + std::to_string(s.line) + ": " + s.message;
     for (const TReplayGameSummary& g : s.games)
-      out.games.push_back({g.mode, g.score, g.level, g.scoreText, g.signature});
+      out.games.push_back({g.mode, g.score, g.level, g.scoreText, g.signature, g.start});
 #else
     (void)text;
     out.status = TReplayCheck::kUnavailable;

@@ -9,18 +9,30 @@
 #include <string_view>
 #include <vector>
 
+#include "game/dealt_start.h"
+
 struct TCheckedGame {
   std::string mode;  // "single", "advanced", "versus2" or "versusai"
   int32_t score = 0;
   int32_t level = 0;
   std::string scoreText;  // "-" for versus games
   std::string signature;  // "-" for versus games
+  TSeededGenerators start;  // the generators at the game's first frame
 };
 
 struct TReplayCheck {
-  enum TStatus { kOk, kMalformed, kWrongVersion, kNotReproduced, kOverLimit, kUnavailable };
+  enum TStatus {
+    kOk,
+    kMalformed,
+    kWrongVersion,
+    kNotReproduced,
+    kOverLimit,
+    kUnavailable,
+    kBusy  // no room to check it now: try again after retryAfter seconds
+  };
   TStatus status = kOk;
   std::string message;  // a reason for every status but kOk
+  int retryAfter = 0;   // kBusy
   std::vector<TCheckedGame> games;
 };
 
