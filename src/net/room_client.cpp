@@ -107,6 +107,11 @@ void TRoomClient::HandleRelay(const uint8_t* data, size_t size) {
       if (++redirects_ > kMaxRedirects) {
         Fail("the relays sent the request around in circles");
       } else {
+        // A quick pairing claimed a room there: join it by its code.
+        if (!m.code.empty()) {
+          request_.kind = TRoomRequest::kJoin;
+          request_.code = m.code;
+        }
         const int r = redirects_;
         Connect(m.text, m.port);
         redirects_ = r;

@@ -96,6 +96,7 @@ std::string EncodeRelayMessage(const TRelayMessage& m) {
       PutText(&out, m.text);
       out.push_back(static_cast<char>(m.port & 0xFF));
       out.push_back(static_cast<char>(m.port >> 8));
+      PutText(&out, m.code);
       break;
     case kRelayPeerGone:
       out.push_back(static_cast<char>(m.role));
@@ -145,7 +146,8 @@ bool DecodeRelayMessage(const uint8_t* data, size_t size, TRelayMessage* m, std:
       ok = r.Byte(&m->error) && r.Text(&m->text);
       break;
     case kRelayRedirect:
-      ok = r.Text(&m->text) && !m->text.empty() && r.U16(&m->port) && m->port != 0;
+      ok = r.Text(&m->text) && !m->text.empty() && r.U16(&m->port) && m->port != 0 &&
+           r.Text(&m->code) && (m->code.empty() || NormalizeRoomCode(&m->code));
       break;
     case kRelayPeerGone:
       ok = r.Byte(&m->role) && m->role <= kRoleSpectator && r.Text(&m->text);

@@ -110,13 +110,14 @@ struct TRelay::TImpl {
   }
 
   // Sends p to the relay holding rec when that is another one. True when sent.
-  bool Redirect(TPeer* p, const TRoomRecord& rec) {
+  bool Redirect(TPeer* p, const TRoomRecord& rec, bool quick = false) {
     if (rec.relay == Address()) return false;
     const size_t colon = rec.relay.rfind(':');
     TRelayMessage m;
     m.kind = kRelayRedirect;
     m.text = rec.relay.substr(0, colon);
     m.port = static_cast<uint16_t>(std::atoi(rec.relay.c_str() + colon + 1));
+    if (quick) m.code = rec.code;
     SendMessage(p, m);
     enet_peer_disconnect_later(p->peer, 0);
     return true;
@@ -172,7 +173,7 @@ struct TRelay::TImpl {
       case kRelayQuickPair:
         // Whoever waits longest for a quick pairing, here or at another relay.
         if (directory.ClaimQuickRoom(m.version, &rec)) {
-          if (Redirect(p, rec)) return;
+          if (Redirect(p, rec, true)) return;
           const auto it = rooms.find(rec.code);
           if (it != rooms.end() && !it->second->Paired()) {
             JoinRoom(p, it->second.get(), m);

@@ -47,6 +47,12 @@ class TRoomDirectory {
   virtual bool MatchReplay(int64_t id, std::string* replay) = 0;
 };
 
+class TSqlConnections;
+
+// The directory in the board's database (tables relay_rooms and
+// relay_matches, made when missing). Throws TStoreError.
+std::unique_ptr<TRoomDirectory> MakeSqlRoomDirectory(std::shared_ptr<TSqlConnections> db);
+
 // A directory in this process only (one relay, nothing kept across runs).
 // Thread-safe.
 std::unique_ptr<TRoomDirectory> MakeMemoryRoomDirectory();

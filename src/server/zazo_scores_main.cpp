@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "platform/program_env.h"
+#include "relay/relay_service.h"
 #include "server/http_front.h"
 #include "server/local_board.h"
 #include "server/replay_check.h"
@@ -38,7 +39,13 @@ const char kUsage[] =
     "                                 scores.pid beside it), no rate limit, stop after 15\n"
     "                                 minutes without requests\n"
     "  --replay FILE                  check and store this replay once listening; when the\n"
-    "                                 port is taken, send it to the server there instead\n";
+    "                                 port is taken, send it to the server there instead\n"
+    "  --relay-port N                 UDP port of the relay for online matches (default 47652,\n"
+    "                                 0: any free port)\n"
+    "  --relay-listen ADDRESS         address the relay binds (default 0.0.0.0)\n"
+    "  --relay-host HOST              the relay's host as the board names it to players\n"
+    "                                 (default: the board's own host)\n"
+    "  --no-relay                     no relay (the local board never runs one)\n";
 
 bool IsDir(const std::string& p) {
   return access(p.c_str(), R_OK | X_OK) == 0;
@@ -80,7 +87,8 @@ int main(int argc, char** argv) {
   front.ratePerMinute = 120;
   std::string db, assets = DefaultAssets(), pidFile, replayFile;
   long replaySeconds = 30, replayFrames = 2000000;
-  bool localBoard = false;
+  bool localBoard = false, relayOn = true;
+  TRelayOptions relay;
   for (int i = 1; i < argc; i++) {
     const std::string a = argv[i];
     const bool hasValue = i + 1 < argc;
@@ -120,6 +128,14 @@ int main(int argc, char** argv) {
       front.idleExitSeconds = static_cast<int>(number(0, 100000000));
     } else if (a == "--replay-seconds") {
       replaySeconds = number(1, 3600);
+    } else if (a == "--relay-port") {
+      relay.port = static_cast<int>(number(0, 65535));
+    } else if (a == "--relay-listen" && hasValue) {
+      relay.listen = argv[++i];
+    } else if (a == "--relay-host" && hasValue) {
+      relay.publicHost = argv[++i];
+    } else if (a == "--no-relay") {
+      relayOn = false;
     } else if (a == "--replay-frames") {
       replayFrames = number(1, 100000000);
     } else {
@@ -156,6 +172,13 @@ int main(int argc, char** argv) {
       MakeGameReplayChecker(assets, static_cast<uint64_t>(replayFrames),
                             static_cast<uint32_t>(replaySeconds * 1000), cores ? cores : 1);
   TScoreService service(*store, *checker, LogLine);
+  // Online matches meet through the relay; the board serves on without it
+  // when it cannot run.
+  TRelayService relayService;
+  std::string relayError;
+  if (relayOn && !localBoard &&
+      !relayService.Start(relay, db, *checker, service, LogLine, &relayError))
+    LogLine("no relay: " + relayError);
 
   const auto onListening = [&] {
     if (!pidFile.empty()) {
@@ -192,6 +215,7 @@ int main(int argc, char** argv) {
       LogLine("the local board already listens on port " + std::to_string(front.port));
     return localBoard ? 0 : rc;
   }
+  relayService.Stop();
   if (!pidFile.empty()) unlink(pidFile.c_str());
   LogLine("stopped");
   return rc;

@@ -41,10 +41,12 @@ TEST(RelayMessagesTest, EveryKindSurvivesTheRoundTrip) {
   redirect.kind = kRelayRedirect;
   redirect.text = "10.0.0.2";
   redirect.port = 47652;
+  redirect.code = "abc234";
   back = Decoded(EncodeRelayMessage(redirect), &ok, &error);
   ASSERT_TRUE(ok) << error;
   EXPECT_EQ(back.port, 47652);
   EXPECT_EQ(back.text, "10.0.0.2");
+  EXPECT_EQ(back.code, "ABC234");
 
   TRelayMessage copy;
   copy.kind = kRelayCopy;
@@ -82,11 +84,11 @@ TEST(RelayMessagesTest, HostilePacketsAreRefused) {
                   10),  // code with look-alikes
       std::string("\x41\x03"
                   "ABC\x00\x00",
-                  7),                      // short code
-      std::string("\x49\x00", 2),          // trailing byte
-      std::string("\x46\x00\x00\x00", 4),  // redirect without host or port
-      std::string("\x4A\x02x", 3),         // copy from a spectator
-      std::string("\x5F", 1),              // reserved, unused
+                  7),                          // short code
+      std::string("\x49\x00", 2),              // trailing byte
+      std::string("\x46\x00\x00\x00\x00", 5),  // redirect without host or port
+      std::string("\x4A\x02x", 3),             // copy from a spectator
+      std::string("\x5F", 1),                  // reserved, unused
   };
   for (const std::string& c : cases) {
     bool ok = true;

@@ -203,22 +203,4 @@ TEST(RelayRoomsTest, QuickPairingMatchesVersions) {
   EXPECT_NE(quick.Code(), byCode.Code());
 }
 
-TEST(RelayRoomsTest, TwoRelaysShareOneDirectory) {
-  auto dir = MakeMemoryRoomDirectory();
-  TRunningRelay a(*dir), b(*dir);
-  TRoomClient host, guest;
-  ASSERT_TRUE(host.Start("127.0.0.1", a.Port(), Request(TRoomRequest::kCreate, "h")));
-  ASSERT_EQ(host.WaitFor(5000, false), TRoomClient::kWaiting);
-  // Asked at the other relay: sent on to the one holding the room.
-  ASSERT_TRUE(guest.Start("127.0.0.1", b.Port(), Request(TRoomRequest::kJoin, "g", host.Code())));
-  ASSERT_TRUE(PollUntil(
-      [&] { return host.State() == TRoomClient::kPaired && guest.State() == TRoomClient::kPaired; },
-      5000, host, guest))
-      << guest.Reason();
-  ASSERT_TRUE(SendText(guest, 0, "hi"));
-  TRoomMessage m;
-  ASSERT_TRUE(ReceiveOne(host, &m));
-  EXPECT_EQ(m.bytes, "hi");
-}
-
 }  // namespace
