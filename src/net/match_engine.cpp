@@ -64,6 +64,7 @@ void TMatchEngine::Pump(uint32_t nowMs) {
     Handle(*in_, nowMs);
   }
   if (phase_ == TMatchPhase::kEnded) return;
+  if (!helloSent_ && role_ != TMatchRole::kSpectator && link_.Connected()) SendHello();
   const bool everConnected = helloSent_ || greeted_ || phase_ != TMatchPhase::kGreeting;
   if (link_.Lost() && endTick_ == 0) {
     Finish(TMatchEnd::kTimeout,
@@ -131,6 +132,8 @@ void TMatchEngine::OnHello(const THello& h) {
     return;
   }
   opponent_ = h;
+  // Ours goes first, before anything we answer to it (the start).
+  if (!helloSent_) SendHello();
   if (std::strcmp(h.version, kGameVersion) != 0 || h.protocol != kMatchProtocol) {
     SendBytes(EncodeLeave({static_cast<uint8_t>(LocalSide()), TLeaveReason::kVersion, 0},
                           out_.get(), kStartSizeBound));

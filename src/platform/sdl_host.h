@@ -11,6 +11,7 @@
 #include "app/game_host.h"
 #include "platform/display_switch.h"
 #include "platform/input_translation.h"
+#include "platform/match_controls.h"
 #include "platform/overlay_view.h"
 #include "platform/page_opener.h"
 #include "platform/pause_clock.h"
@@ -51,6 +52,11 @@ class TSdlHost : public TGameHost {
   void AttachForm(TMainForm* form) { form_ = form; }
   // Told of every input the game has just handled (null: none).
   TReplayRecorder* recorder = nullptr;
+  // A network match: while it takes input, keys, clicks and the pause go to
+  // it instead of the game; it draws its overlay over every frame.
+  TMatchControls* match = nullptr;
+  // Draws the last frame again at the next chance.
+  void RequestRepaint() { repaint_ = true; }
 
   // Hands every pending event to its handler at once. An exception escaping
   // a handler is reported in an error box and the program goes on.

@@ -194,14 +194,17 @@ void TSdlHost::OnMouseMove(const SDL_MouseMotionEvent& motion) {
 
 // The game's handlers, each followed by the replay recorder's note of it.
 void TSdlHost::GameKey(uint16_t vk, bool alt) {
+  if (match && match->TakesInput()) return match->Key(vk, alt);
   form_->FormKeyDown(vk, alt);
   if (recorder) recorder->OnKey(*form_, vk, alt);
 }
 void TSdlHost::GameMove(int32_t x, int32_t y) {
+  if (match && match->TakesInput()) return;  // the pointer moves nothing in a match
   form_->FormMouseMove(x, y);
   if (recorder) recorder->OnMove(*form_, x, y);
 }
 void TSdlHost::GameClick(int button, int32_t x, int32_t y) {
+  if (match && match->TakesInput()) return match->Click(button, x, y);
   form_->FormMouseDown(static_cast<TMainForm::TMouseButton>(button), x, y);
   if (recorder) recorder->OnClick(*form_, button, x, y);
 }
@@ -219,6 +222,10 @@ TGameView TSdlHost::View() const {
 void TSdlHost::Deliver(const TGameInput* in, int n) {
   for (int i = 0; i < n && form_; i++) {
     if (in[i].kind == TGameInput::kPause) {
+      if (match && match->TakesInput()) {
+        match->Pause();  // pauses both machines
+        continue;
+      }
       TogglePause();
       continue;
     }

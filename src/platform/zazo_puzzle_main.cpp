@@ -5,6 +5,8 @@
 //
 //   zazo-puzzle                  plays
 //   zazo-puzzle --watch REPLAY   plays a replay file in the window
+//   zazo-puzzle --host [PORT]    waits for an opponent on UDP PORT (47651)
+//   zazo-puzzle --join HOST:PORT plays against the machine waiting there
 #include <SDL.h>
 
 #include <cstdio>
@@ -13,6 +15,8 @@
 #include <string>
 
 #include "app/main.h"
+#include "net/match_host.h"
+#include "platform/match_session.h"
 #include "platform/program_env.h"
 #include "platform/replay_watch.h"
 #include "platform/sdl_host.h"
@@ -38,7 +42,15 @@ int main(int argc, char** argv) {
   EnsureUtf8Locale();
   const bool watch = argc >= 2 && std::strcmp(argv[1], "--watch") == 0;
   if (watch && argc != 3) {
-    std::fprintf(stderr, "usage: zazo-puzzle [--watch REPLAY]\n");
+    std::fprintf(stderr,
+                 "usage: zazo-puzzle [--watch REPLAY | --host [PORT] | --join HOST:PORT] "
+                 "[--name NAME]\n");
+    return 2;
+  }
+  TMatchOptions matchOptions;
+  std::string optionError;
+  if (!watch && !ParseMatchOptions(argc, argv, &matchOptions, &optionError)) {
+    std::fprintf(stderr, "zazo-puzzle: %s\n", optionError.c_str());
     return 2;
   }
   if (!FindDisplay()) return 1;
@@ -47,7 +59,9 @@ int main(int argc, char** argv) {
   // best score in the program's own save/ or the per-user data folder.
   TSdlHost host(ChooseGameFolders(ProgramFolder()));
   TReplayRecorder replays(host.SaveDir() + "replays/");
-  TReplayTapHost tap(host, replays);
+  // In a network match the game reads the match's clock and music results.
+  TMatchHost matchHost(host);
+  TReplayTapHost tap(matchHost, replays);
   TMainForm form(tap);
   // Once, before any window exists.
   form.SeedRandom(UtcTimeOfDayMs());
@@ -66,14 +80,29 @@ int main(int argc, char** argv) {
     host.ShowErrorBox("unknown error during start-up");
   }
   host.ShowWindow();
+  TMatchSession match(form, matchHost, host, replays);
+  if (matchOptions.mode != TMatchOptions::kNone) {
+    std::string error;
+    if (!match.Start(matchOptions, &error)) {
+      std::fprintf(stderr, "Zazo Puzzle: %s\n", error.c_str());
+      host.ShowErrorBox(error.c_str());
+    }
+    host.match = &match;
+  }
 
   while (true) {
     host.DrainEvents();
+    match.Pump();
     WriteFinishedReplay(host, replays);
     if (host.QuitRequested()) break;
     host.RepaintIfNeeded();
     // Idle: sleep 1 ms, then at most one frame (none while paused).
     SDL_Delay(1);
+    try {
+      if (match.Frame()) continue;  // the match runs the frames
+    } catch (const std::exception& e) {
+      host.ShowErrorBox(e.what());
+    }
     if (host.Paused()) continue;
     try {
       const uint32_t now = host.Clock();
@@ -88,6 +117,9 @@ int main(int argc, char** argv) {
     }
   }
 
+  match.Shutdown();  // the other machine is told; the match's replay is written
+  WriteFinishedReplay(host, replays);
+  host.match = nullptr;
   form.FormDestroy();  // saves the best score, first of all
   // Gone from the screen at once; the sound's one-second wait follows unseen.
   host.HideWindow();
