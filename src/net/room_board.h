@@ -19,6 +19,12 @@ std::string BoardInfoUrl(const std::string& base);
 bool ParseBoardRelay(const std::string& json, const std::string& boardBase, TRelayAddress* out,
                      std::string* error);
 
+// Asks the board at base for its relay within timeoutMs (libcurl). False
+// with *error (for the player) when the board cannot be reached or names no
+// relay. Blocks: run it off the game's thread.
+bool FetchBoardRelay(const std::string& base, long timeoutMs, TRelayAddress* out,
+                     std::string* error);
+
 // The host part of "http://host[:port]/..." ("[v6]" without brackets); ""
 // when the address has none.
 std::string UrlHost(const std::string& url);

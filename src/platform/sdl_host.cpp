@@ -148,6 +148,7 @@ void TSdlHost::Render() {
     widgetView_.Draw(renderer_, widgets_, frame, now);
   }
   if (match) match->Draw(renderer_, frame);
+  if (meeting) meeting->Draw(renderer_, frame);
   overlayShown_ = volume_.Shown(now);
   if (overlayShown_ != 0) {
     overlayView_.DrawVolume(renderer_, frame, overlayShown_,

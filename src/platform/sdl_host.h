@@ -18,6 +18,7 @@
 #include "platform/picture_loader.h"
 #include "platform/present_layout.h"
 #include "platform/program_env.h"
+#include "platform/room_meeting.h"
 #include "platform/score_widget_state.h"
 #include "platform/score_widgets_view.h"
 #include "platform/sdl_display_platform.h"
@@ -55,6 +56,10 @@ class TSdlHost : public TGameHost {
   // A network match: while it takes input, keys, clicks and the pause go to
   // it instead of the game; it draws its overlay over every frame.
   TMatchControls* match = nullptr;
+  // Meeting another player (the title's menu, a room being met): while it
+  // takes input, keys (before any translation), clicks and pad buttons go to
+  // it; it opens with its key on the title and draws over every frame.
+  TRoomMeeting* meeting = nullptr;
   // Draws the last frame again at the next chance.
   void RequestRepaint() { repaint_ = true; }
 

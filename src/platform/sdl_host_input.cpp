@@ -127,6 +127,10 @@ void TSdlHost::OnKeyDown(const SDL_KeyboardEvent& key) {
         if (!pauseClock_.Paused() || vk == kVkReturn) GameKey(vk, true);
         break;
       }
+      if (meeting && !mods.ctrl && (meeting->TakesInput() || meeting->WantsKey(vk))) {
+        meeting->Key(vk);
+        break;
+      }
       if (!mods.ctrl && volume_.Key(vk, SDL_GetTicks())) {
         sound_.SetVolumes(volume_.MusicPercent(), volume_.EffectsPercent());
         repaint_ = true;
@@ -159,6 +163,7 @@ void TSdlHost::OnMouseDown(const SDL_MouseButtonEvent& button) {
   if (!IsGameButton(button.button) || pauseClock_.Paused()) return;
   int32_t fx = 0, fy = 0;
   if (!PointerToFrame(button.x, button.y, &fx, &fy)) return;  // on the black border
+  if (meeting && meeting->TakesInput()) return meeting->Click(fx, fy);
   const TWidgetAction action =
       widgets_.MouseDown(WidgetButton(button.button), button.clicks, fx, fy);
   if (action == TWidgetAction::kToGame) {

@@ -7,18 +7,24 @@
 //   zazo-puzzle --watch REPLAY   plays a replay file in the window
 //   zazo-puzzle --host [PORT]    waits for an opponent on UDP PORT (47651)
 //   zazo-puzzle --join HOST:PORT plays against the machine waiting there
+//   zazo-puzzle --create-room    makes a room at the board's relay ("room CODE")
+//   zazo-puzzle --join CODE      joins a room; --quick pairs with whoever waits
+//   zazo-puzzle --spectate CODE  follows a room's match
+//   zazo-puzzle --board URL      the board whose relay the rooms are at
 #include <SDL.h>
 
 #include <cstdio>
 #include <cstring>
 #include <exception>
 #include <string>
+#include <vector>
 
 #include "app/main.h"
 #include "net/match_host.h"
 #include "platform/match_session.h"
 #include "platform/program_env.h"
 #include "platform/replay_watch.h"
+#include "platform/room_meeting.h"
 #include "platform/sdl_host.h"
 #include "platform/startup_checks.h"
 #include "platform/window_icon.h"
@@ -48,8 +54,12 @@ int main(int argc, char** argv) {
     return 2;
   }
   TMatchOptions matchOptions;
+  TRoomOptions roomOptions;
+  std::vector<char*> rest;
   std::string optionError;
-  if (!watch && !ParseMatchOptions(argc, argv, &matchOptions, &optionError)) {
+  if (!watch && (!ParseRoomOptions(argc, argv, &roomOptions, &rest, &optionError) ||
+                 !ParseMatchOptions(static_cast<int>(rest.size()), rest.data(), &matchOptions,
+                                    &optionError))) {
     std::fprintf(stderr, "zazo-puzzle: %s\n", optionError.c_str());
     return 2;
   }
@@ -89,9 +99,20 @@ int main(int argc, char** argv) {
     }
     host.match = &match;
   }
+  host.match = &match;
+  TRoomMeeting meeting(form, match, roomOptions.board, matchOptions.name, matchOptions.inputDelay);
+  host.meeting = &meeting;
+  if (roomOptions.mode != TRoomOptions::kNone) {
+    if (matchOptions.mode != TMatchOptions::kNone) {
+      std::fprintf(stderr, "zazo-puzzle: a room and direct play at once: choose one\n");
+      return 2;
+    }
+    meeting.Start(roomOptions);
+  }
 
   while (true) {
     host.DrainEvents();
+    meeting.Pump();
     match.Pump();
     WriteFinishedReplay(host, replays);
     if (host.QuitRequested()) break;
@@ -120,6 +141,7 @@ int main(int argc, char** argv) {
   match.Shutdown();  // the other machine is told; the match's replay is written
   WriteFinishedReplay(host, replays);
   host.match = nullptr;
+  host.meeting = nullptr;
   form.FormDestroy();  // saves the best score, first of all
   // Gone from the screen at once; the sound's one-second wait follows unseen.
   host.HideWindow();

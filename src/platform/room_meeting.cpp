@@ -1,0 +1,248 @@
+#include "platform/room_meeting.h"
+
+#include <SDL.h>
+
+#include <cstdio>
+
+#include "app/main.h"
+#include "net/enet_link.h"
+#include "net/net_protocol.h"
+#include "platform/match_session.h"
+#include "score/score_signature.h"
+
+namespace {
+
+constexpr uint16_t kVkEscape = 27;
+// How long the board may take to name its relay.
+constexpr long kBoardTimeoutMs = 5000;
+// How long a refusal stays on the title.
+constexpr uint32_t kNoticeMs = 6000;
+
+TMatchRole MatchRole(uint8_t role) {
+  return role == kRoleHost    ? TMatchRole::kHost
+         : role == kRoleGuest ? TMatchRole::kJoin
+                              : TMatchRole::kSpectator;
+}
+
+}  // namespace
+
+std::string DefaultMeetingBoard() {
+  const std::string reg = kRegistrationAddress;
+  const size_t at = reg.find("/score/");
+  return at == std::string::npos ? reg : reg.substr(0, at);
+}
+
+TRoomMeeting::TRoomMeeting(TMainForm& form, TMatchSession& match, std::string board,
+                           std::string name, uint16_t inputDelay)
+    : form_(form),
+      match_(match),
+      board_(board.empty() ? DefaultMeetingBoard() : std::move(board)),
+      name_(std::move(name)),
+      inputDelay_(inputDelay) {}
+
+TRoomMeeting::~TRoomMeeting() {
+  if (asking_.joinable()) asking_.join();
+}
+
+void TRoomMeeting::Start(const TRoomOptions& o) {
+  switch (o.mode) {
+    case TRoomOptions::kCreate:
+      return Begin(TRoomRequest::kCreate, "");
+    case TRoomOptions::kJoin:
+      return Begin(TRoomRequest::kJoin, o.code);
+    case TRoomOptions::kQuick:
+      return Begin(TRoomRequest::kQuick, "");
+    case TRoomOptions::kSpectate:
+      return Begin(TRoomRequest::kSpectate, o.code);
+    default:
+      return;
+  }
+}
+
+void TRoomMeeting::Begin(TRoomRequest::TKind kind, const std::string& code) {
+  if (asking_.joinable()) asking_.join();
+  request_ = TRoomRequest{kind, code, kGameVersion, name_};
+  client_.reset();
+  codeShown_ = false;
+  phase_ = kAskingBoard;
+  asked_ = false;
+  // The board answers over HTTP: not on the game's thread.
+  asking_ = std::thread([this] {
+    askedOk_ = FetchBoardRelay(board_, kBoardTimeoutMs, &relay_, &askError_);
+    asked_ = true;
+  });
+}
+
+void TRoomMeeting::Stop(const std::string& notice) {
+  if (client_) client_->Close(200);
+  client_.reset();
+  phase_ = notice.empty() ? kIdle : kNotice;
+  notice_ = notice;
+  noticeUntil_ = SDL_GetTicks() + kNoticeMs;
+  if (!notice.empty()) std::fprintf(stderr, "Zazo Puzzle: %s\n", notice.c_str());
+}
+
+void TRoomMeeting::Pump() {
+  if (phase_ == kNotice && SDL_GetTicks() > noticeUntil_) phase_ = kIdle;
+  if (phase_ == kAskingBoard && asked_) {
+    asking_.join();
+    if (!askedOk_) return Stop(askError_);
+    client_ = std::make_unique<TRoomClient>();
+    if (!client_->Start(relay_.host, relay_.port, request_)) return Stop(client_->Reason());
+    phase_ = kMeeting;
+  }
+  if (phase_ != kMeeting) return;
+  const TRoomClient::TState s = client_->Poll(0);
+  if (s == TRoomClient::kWaiting && !codeShown_) {
+    codeShown_ = true;
+    std::printf("room %s\n", client_->Code().c_str());
+    std::fflush(stdout);
+  }
+  if (s == TRoomClient::kPaired) {
+    // The match takes the connection; the room's work is done.
+    const TMatchRole role = MatchRole(client_->Role());
+    std::fprintf(stderr, "Zazo Puzzle: room %s: %s\n", client_->Code().c_str(),
+                 role == TMatchRole::kSpectator ? "watching" : "paired");
+    match_.StartWithLink(std::move(client_), role, name_, inputDelay_);
+    phase_ = kIdle;
+  } else if (s == TRoomClient::kFailed || s == TRoomClient::kOpponentGone) {
+    Stop(client_->Reason());
+  }
+}
+
+bool TRoomMeeting::TakesInput() const {
+  return menu_.Open() || phase_ == kAskingBoard || phase_ == kMeeting;
+}
+
+bool TRoomMeeting::WantsKey(uint16_t vk) const {
+  return vk == 'O' && form_.scene == 100 && !match_.Active();
+}
+
+void TRoomMeeting::Key(uint16_t vk) {
+  if (menu_.Open()) return Choose(menu_.Key(vk));
+  if (phase_ == kAskingBoard || phase_ == kMeeting) {
+    if (vk == kVkEscape) Stop("");
+    return;
+  }
+  if (WantsKey(vk)) menu_.Show();
+}
+
+void TRoomMeeting::Click(int32_t x, int32_t y) {
+  if (menu_.Open()) Choose(menu_.Click(x, y));
+}
+
+void TRoomMeeting::Choose(const TMeetingChoice& c) {
+  std::string error;
+  TMatchOptions direct;
+  direct.name = name_;
+  direct.inputDelay = inputDelay_;
+  switch (c.kind) {
+    case TMeetingChoice::kHostDirect:
+      direct.mode = TMatchOptions::kHost;
+      direct.port = kDefaultDirectPort;
+      if (!match_.Start(direct, &error)) Stop(error);
+      return;
+    case TMeetingChoice::kJoinAddress:
+      direct.mode = TMatchOptions::kJoin;
+      ParseHostPort(c.text, &direct.joinHost, &direct.port);
+      if (!match_.Start(direct, &error)) Stop(error);
+      return;
+    case TMeetingChoice::kCreateRoom:
+      return Begin(TRoomRequest::kCreate, "");
+    case TMeetingChoice::kJoinCode:
+      return Begin(TRoomRequest::kJoin, c.text);
+    case TMeetingChoice::kQuick:
+      return Begin(TRoomRequest::kQuick, "");
+    case TMeetingChoice::kSpectate:
+      return Begin(TRoomRequest::kSpectate, c.text);
+    default:
+      return;
+  }
+}
+
+TMeetingPanel TRoomMeeting::Panel() const {
+  if (menu_.Open()) return menu_.Panel();
+  TMeetingPanel p;
+  switch (phase_) {
+    case kAskingBoard:
+      p.heading = "ボードに接続中  Asking the board";
+      p.lines[0] = board_;
+      p.count = 1;
+      break;
+    case kMeeting: {
+      const bool waiting = client_ && client_->State() == TRoomClient::kWaiting;
+      if (waiting && request_.kind != TRoomRequest::kQuick) {
+        p.heading = "部屋 Room  " + client_->Code();
+        p.lines[0] = "相手にこのコードを伝えてください";
+        p.lines[1] = "Give this code to your opponent";
+        p.lines[2] = "相手を待っています  Waiting for the opponent";
+        p.count = 3;
+      } else {
+        p.heading = waiting ? "相手を探しています  Looking for an opponent"
+                            : "中継に接続中  Connecting to the relay";
+        p.count = 0;
+      }
+      break;
+    }
+    case kNotice:
+      p.heading = "対戦できません  No match";
+      p.lines[0] = notice_;
+      p.count = 1;
+      break;
+    default:
+      return p;
+  }
+  p.help = phase_ == kNotice ? "" : "Esc やめる  Give up";
+  return p;
+}
+
+void TRoomMeeting::Draw(SDL_Renderer* renderer, const TFrameRect& frame) {
+  if (!menu_.Open() && phase_ == kIdle) return;
+  view_.Draw(renderer, frame, Panel());
+}
+
+bool ParseRoomOptions(int argc, char** argv, TRoomOptions* o, std::vector<char*>* rest,
+                      std::string* error) {
+  rest->assign(argv, argv + (argc > 0 ? 1 : 0));
+  auto set = [&](TRoomOptions::TMode mode) {
+    if (o->mode != TRoomOptions::kNone && o->mode != mode) {
+      *error = "choose one of --create-room, --join CODE, --quick and --spectate CODE";
+      return false;
+    }
+    o->mode = mode;
+    return true;
+  };
+  for (int k = 1; k < argc; k++) {
+    const std::string a = argv[k];
+    const bool hasValue = k + 1 < argc;
+    std::string code = hasValue ? argv[k + 1] : "";
+    if (a == "--create-room" || a == "--quick") {
+      if (!set(a == "--quick" ? TRoomOptions::kQuick : TRoomOptions::kCreate)) return false;
+    } else if (a == "--spectate") {
+      if (!hasValue || !NormalizeRoomCode(&code)) {
+        *error = "--spectate needs a room code of 6 characters";
+        return false;
+      }
+      if (!set(TRoomOptions::kSpectate)) return false;
+      o->code = code;
+      k++;
+    } else if (a == "--join" && hasValue && code.find(':') == std::string::npos) {
+      if (!NormalizeRoomCode(&code)) {
+        *error = "--join needs a room code of 6 characters or HOST:PORT";
+        return false;
+      }
+      if (!set(TRoomOptions::kJoin)) return false;
+      o->code = code;
+      k++;
+    } else if (a == "--board") {
+      if (!hasValue) {
+        *error = "--board needs the board's address";
+        return false;
+      }
+      o->board = argv[++k];
+    } else {
+      rest->push_back(argv[k]);
+    }
+  }
+  return true;
+}

@@ -1,0 +1,91 @@
+// Meeting another player from the window: the title's meeting menu (key O)
+// and the rooms of the board's relay (--create-room, --join CODE, --quick,
+// --spectate CODE). Asks the board for its relay off the game's thread,
+// meets in a room (the room's code printed as "room CODE" on standard output
+// and shown in the window), then hands the connection to the match session.
+// Drawn over the frame like the pause panel; Esc gives up and goes back to
+// the title.
+#pragma once
+
+#include <SDL.h>
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "net/room_board.h"
+#include "net/room_client.h"
+#include "platform/meeting_menu.h"
+#include "platform/meeting_view.h"
+#include "platform/present_layout.h"
+
+class TMatchSession;
+class TMainForm;
+
+// The rooms' options of zazo-puzzle.
+struct TRoomOptions {
+  enum TMode { kNone, kCreate, kJoin, kQuick, kSpectate };
+  TMode mode = kNone;
+  std::string code;   // kJoin, kSpectate
+  std::string board;  // the board's address ("" the game's own)
+};
+
+class TRoomMeeting {
+ public:
+  TRoomMeeting(TMainForm& form, TMatchSession& match, std::string board, std::string name,
+               uint16_t inputDelay);
+  ~TRoomMeeting();
+
+  // Starts meeting in a room as the options say.
+  void Start(const TRoomOptions& options);
+  // Every pass of the main loop.
+  void Pump();
+
+  // True while the menu or a meeting has the keyboard, pointer and pads.
+  bool TakesInput() const;
+  // True for the key that opens the menu (O on the title).
+  bool WantsKey(uint16_t vk) const;
+  void Key(uint16_t vk);
+  void Click(int32_t x, int32_t y);
+  void Draw(SDL_Renderer* renderer, const TFrameRect& frame);
+
+  // What the window shows while meeting (tests read it too).
+  TMeetingPanel Panel() const;
+
+ private:
+  enum TPhase { kIdle, kAskingBoard, kMeeting, kNotice };
+  void Choose(const TMeetingChoice& choice);
+  void Begin(TRoomRequest::TKind kind, const std::string& code);
+  void Stop(const std::string& notice);
+
+  TMainForm& form_;
+  TMatchSession& match_;
+  std::string board_, name_;
+  uint16_t inputDelay_;
+  TMeetingMenu menu_;
+  TMeetingView view_;
+  TPhase phase_ = kIdle;
+  TRoomRequest request_;
+  std::unique_ptr<TRoomClient> client_;
+  std::thread asking_;
+  std::atomic<bool> asked_{false};
+  bool askedOk_ = false;
+  TRelayAddress relay_;
+  std::string askError_;
+  bool codeShown_ = false;
+  std::string notice_;
+  uint32_t noticeUntil_ = 0;
+};
+
+// The board the game meets at when --board gives none.
+std::string DefaultMeetingBoard();
+
+// Reads --create-room, --quick, --spectate CODE, --join CODE (a room code;
+// --join HOST:PORT is left for direct play) and --board URL; every other
+// argument goes to *rest (argv[0] first). False with *error for a malformed
+// value or two ways to meet at once.
+bool ParseRoomOptions(int argc, char** argv, TRoomOptions* options, std::vector<char*>* rest,
+                      std::string* error);
