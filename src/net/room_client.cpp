@@ -243,22 +243,6 @@ bool TRoomClient::Receive(TLinkMessage* out) {
   return false;
 }
 
-bool TRoomClient::SendMatchReplay(const std::string& replay) {
-  if (!peer_ || role_ == kRoleSpectator || replay.empty() || replay.size() > kMaxMatchReplayBytes)
-    return false;
-  TRelayMessage m;
-  m.kind = kRelayMatchReplay;
-  m.payload = replay;
-  const std::string bytes = EncodeRelayMessage(m);
-  ENetPacket* p = enet_packet_create(bytes.data(), bytes.size(), ENET_PACKET_FLAG_RELIABLE);
-  if (enet_peer_send(peer_, kChannelControl, p) < 0) {
-    enet_packet_destroy(p);
-    return false;
-  }
-  enet_host_flush(host_);
-  return true;
-}
-
 TLinkStats TRoomClient::Stats() const {
   TLinkStats s;
   if (!peer_) return s;
@@ -288,4 +272,47 @@ void TRoomClient::Close(uint32_t waitMs) {
   }
   Reset();
   if (state_ == kPaired || state_ == kWaiting || state_ == kConnecting) state_ = kIdle;
+}
+
+bool UploadMatchReplay(const std::string& host, int port, const std::string& code,
+                       const std::string& replay, uint32_t timeoutMs, std::string* error) {
+  TRelayMessage m;
+  m.kind = kRelayMatchReplay;
+  m.code = code;
+  m.payload = replay;
+  if (replay.empty() || replay.size() > kMaxMatchReplayBytes || !NormalizeRoomCode(&m.code)) {
+    *error = "not a replay to hand over";
+    return false;
+  }
+  ENetAddress address{};
+  if (enet_initialize() != 0 || enet_address_set_host(&address, host.c_str()) != 0) {
+    *error = "cannot find the relay's host " + host;
+    return false;
+  }
+  address.port = static_cast<enet_uint16>(port);
+  ENetHost* h = enet_host_create(nullptr, 1, kLinkChannelCount, 0, 0);
+  if (!h) {
+    *error = "cannot open a UDP socket";
+    return false;
+  }
+  ENetPeer* peer = enet_host_connect(h, &address, kLinkChannelCount, 0);
+  bool sent = false, done = false;
+  const uint32_t start = enet_time_get();
+  ENetEvent ev;
+  while (peer && !done && enet_time_get() - start < timeoutMs) {
+    if (enet_host_service(h, &ev, 10) <= 0) continue;
+    if (ev.type == ENET_EVENT_TYPE_CONNECT) {
+      const std::string bytes = EncodeRelayMessage(m);
+      ENetPacket* p = enet_packet_create(bytes.data(), bytes.size(), ENET_PACKET_FLAG_RELIABLE);
+      sent = enet_peer_send(peer, kChannelControl, p) == 0;
+      if (!sent) enet_packet_destroy(p);
+    } else if (ev.type == ENET_EVENT_TYPE_RECEIVE) {
+      enet_packet_destroy(ev.packet);
+    } else if (ev.type == ENET_EVENT_TYPE_DISCONNECT) {
+      done = true;  // the relay took it and said goodbye
+    }
+  }
+  enet_host_destroy(h);
+  if (!done) *error = sent ? "the relay did not confirm the replay" : "the relay cannot be reached";
+  return done && sent;
 }

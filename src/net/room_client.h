@@ -63,9 +63,6 @@ class TRoomClient : public TNetLink {
   // The role of the player who sent the message Receive gave last.
   uint8_t LastSenderRole() const { return lastSender_; }
 
-  // The replay of a finished match, for the board to keep.
-  bool SendMatchReplay(const std::string& replay);
-
   // TNetLink: the match's connection (a player's once paired; a spectator
   // receives only).
   bool Send(uint8_t channel, const uint8_t* data, size_t size, TDelivery delivery) override;
@@ -103,3 +100,9 @@ class TRoomClient : public TNetLink {
   uint32_t startedAt_ = 0;
   std::deque<TQueued> queue_;
 };
+
+// Hands the replay of a match played in room `code` to the relay at
+// host:port, which keeps it for the board when it reproduces (once per
+// match). Waits at most timeoutMs; false with *error when not delivered.
+bool UploadMatchReplay(const std::string& host, int port, const std::string& code,
+                       const std::string& replay, uint32_t timeoutMs, std::string* error);

@@ -103,6 +103,7 @@ std::string EncodeRelayMessage(const TRelayMessage& m) {
       PutText(&out, m.text);
       break;
     case kRelayMatchReplay:
+      PutText(&out, m.code);
       out += m.payload.substr(0, kMaxMatchReplayBytes);
       break;
     case kRelayCopy:
@@ -153,7 +154,8 @@ bool DecodeRelayMessage(const uint8_t* data, size_t size, TRelayMessage* m, std:
       ok = r.Byte(&m->role) && m->role <= kRoleSpectator && r.Text(&m->text);
       break;
     case kRelayMatchReplay:
-      ok = r.Rest(&m->payload, kMaxMatchReplayBytes) && !m->payload.empty();
+      ok = r.Text(&m->code) && NormalizeRoomCode(&m->code) &&
+           r.Rest(&m->payload, kMaxMatchReplayBytes) && !m->payload.empty();
       break;
     case kRelayCopy:
       ok = r.Byte(&m->role) && m->role < kRoleSpectator &&

@@ -24,7 +24,7 @@ enum TRelayKind : uint8_t {
   kRelayError = 69,        // error code, text
   kRelayRedirect = 70,     // host, port: the room is held by another relay
   kRelayPeerGone = 71,     // role of the player who left, reason text
-  kRelayMatchReplay = 72,  // replay file (a player's, at the end of a match)
+  kRelayMatchReplay = 72,  // room code, replay file (a player's, after a match of that room)
   kRelayLeaveRoom = 73,    // no fields
   kRelayCopy = 74,         // to spectators: the sender's role, then its message as sent
 };

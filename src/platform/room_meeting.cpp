@@ -7,7 +7,9 @@
 #include "app/main.h"
 #include "net/enet_link.h"
 #include "net/net_protocol.h"
+#include "files/regular_file.h"
 #include "platform/match_session.h"
+#include "replay/replay_recorder.h"
 #include "score/score_signature.h"
 
 namespace {
@@ -32,16 +34,40 @@ std::string DefaultMeetingBoard() {
   return at == std::string::npos ? reg : reg.substr(0, at);
 }
 
-TRoomMeeting::TRoomMeeting(TMainForm& form, TMatchSession& match, std::string board,
-                           std::string name, uint16_t inputDelay)
+TRoomMeeting::TRoomMeeting(TMainForm& form, TMatchSession& match, TReplayRecorder& recorder,
+                           std::string board, std::string name, uint16_t inputDelay)
     : form_(form),
       match_(match),
+      recorder_(recorder),
       board_(board.empty() ? DefaultMeetingBoard() : std::move(board)),
       name_(std::move(name)),
       inputDelay_(inputDelay) {}
 
 TRoomMeeting::~TRoomMeeting() {
   if (asking_.joinable()) asking_.join();
+  if (uploading_.joinable()) uploading_.join();
+}
+
+void TRoomMeeting::HandOverReplays() {
+  if (playedCode_.empty() || recorder_.LastWrittenPath() == lastReplay_) return;
+  const std::string code = playedCode_;
+  lastReplay_ = recorder_.LastWrittenPath();
+  std::vector<uint8_t> bytes;
+  const char* reason = nullptr;
+  if (!ReadRegularFile(lastReplay_.c_str(), kMaxMatchReplayBytes, bytes, &reason)) return;
+  std::string replay(bytes.begin(), bytes.end());
+  // Only the room's two-person versus games; once the match is over, the
+  // player's own games that follow stay at home.
+  if (!match_.Active()) playedCode_.clear();
+  if (replay.find("\ngame versus2\n") == std::string::npos) return;
+  if (uploading_.joinable()) uploading_.join();
+  // The relay keeps it for the board's list of matches (off the game's thread).
+  uploading_ = std::thread([relay = relay_, code, replay = std::move(replay)] {
+    std::string why;
+    if (!UploadMatchReplay(relay.host, relay.port, code, replay, 5000, &why))
+      std::fprintf(stderr, "Zazo Puzzle: the match's replay did not reach the relay: %s\n",
+                   why.c_str());
+  });
 }
 
 void TRoomMeeting::Start(const TRoomOptions& o) {
@@ -62,6 +88,7 @@ void TRoomMeeting::Start(const TRoomOptions& o) {
 void TRoomMeeting::Begin(TRoomRequest::TKind kind, const std::string& code) {
   if (asking_.joinable()) asking_.join();
   request_ = TRoomRequest{kind, code, kGameVersion, name_};
+  playedCode_.clear();
   client_.reset();
   codeShown_ = false;
   phase_ = kAskingBoard;
@@ -83,6 +110,7 @@ void TRoomMeeting::Stop(const std::string& notice) {
 }
 
 void TRoomMeeting::Pump() {
+  HandOverReplays();
   if (phase_ == kNotice && SDL_GetTicks() > noticeUntil_) phase_ = kIdle;
   if (phase_ == kAskingBoard && asked_) {
     asking_.join();
@@ -103,6 +131,10 @@ void TRoomMeeting::Pump() {
     const TMatchRole role = MatchRole(client_->Role());
     std::fprintf(stderr, "Zazo Puzzle: room %s: %s\n", client_->Code().c_str(),
                  role == TMatchRole::kSpectator ? "watching" : "paired");
+    if (role != TMatchRole::kSpectator) {
+      playedCode_ = client_->Code();
+      lastReplay_ = recorder_.LastWrittenPath();
+    }
     match_.StartWithLink(std::move(client_), role, name_, inputDelay_);
     phase_ = kIdle;
   } else if (s == TRoomClient::kFailed || s == TRoomClient::kOpponentGone) {

@@ -24,6 +24,7 @@
 
 class TMatchSession;
 class TMainForm;
+class TReplayRecorder;
 
 // The rooms' options of zazo-puzzle.
 struct TRoomOptions {
@@ -35,8 +36,8 @@ struct TRoomOptions {
 
 class TRoomMeeting {
  public:
-  TRoomMeeting(TMainForm& form, TMatchSession& match, std::string board, std::string name,
-               uint16_t inputDelay);
+  TRoomMeeting(TMainForm& form, TMatchSession& match, TReplayRecorder& recorder,
+               std::string board, std::string name, uint16_t inputDelay);
   ~TRoomMeeting();
 
   // Starts meeting in a room as the options say.
@@ -60,9 +61,12 @@ class TRoomMeeting {
   void Choose(const TMeetingChoice& choice);
   void Begin(TRoomRequest::TKind kind, const std::string& code);
   void Stop(const std::string& notice);
+  // A replay written after a match of our room goes to the relay.
+  void HandOverReplays();
 
   TMainForm& form_;
   TMatchSession& match_;
+  TReplayRecorder& recorder_;
   std::string board_, name_;
   uint16_t inputDelay_;
   TMeetingMenu menu_;
@@ -76,6 +80,9 @@ class TRoomMeeting {
   TRelayAddress relay_;
   std::string askError_;
   bool codeShown_ = false;
+  std::string playedCode_;  // the room whose matches this player played
+  std::string lastReplay_;  // the replay file written before (not ours to send)
+  std::thread uploading_;
   std::string notice_;
   uint32_t noticeUntil_ = 0;
 };

@@ -50,7 +50,6 @@ struct TPeer {
   TClock::time_point connectedAt = TClock::now();
   TBucket messages, requests;
   int excessRequests = 0;
-  int replaysSent = 0;
   bool closing = false;  // told to go; its disconnection is on its way
 };
 
@@ -64,10 +63,17 @@ struct TRoom {
   std::vector<TBuffered> buffer;
   size_t bufferBytes = 0;
   bool bufferFull = false;
-  int replaysKept = 0;
+  std::string lastKept;  // the result line of the last replay kept
   bool wasPaired = false;
   TClock::time_point createdAt = TClock::now();
   bool Paired() const { return players[0] && players[1]; }
+};
+
+// A paired room lately closed: its players may still hand over the replay.
+struct TFinishedRoom {
+  std::string names[2];
+  std::string lastKept;
+  TClock::time_point closedAt;
 };
 
 }  // namespace relay

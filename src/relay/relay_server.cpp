@@ -32,6 +32,7 @@ struct TRelay::TImpl {
   int port = 0;
   std::unordered_map<ENetPeer*, std::unique_ptr<TPeer>> peers;
   std::unordered_map<std::string, std::unique_ptr<TRoom>> rooms;
+  std::unordered_map<std::string, TFinishedRoom> finished;  // closed lately
   std::mt19937 codeRng{std::random_device{}()};
 
   TImpl(TRoomDirectory& d, TRelayOptions o, std::function<void(const std::string&)> l)
@@ -235,16 +236,30 @@ struct TRelay::TImpl {
     r->buffer.push_back(std::move(b));
   }
 
+  // A player's replay of a match in room m.code (open, or closed lately):
+  // kept once per match, whoever hands it over first (both players' replays
+  // of one match end with the same result line).
   void KeepReplay(TPeer* p, const TRelayMessage& m) {
-    TRoom* r = p->room;
-    p->replaysSent++;
-    // One replay per match: the first player to hand it over.
-    if (!keeper || p->replaysSent <= r->replaysKept) return;
-    r->replaysKept = p->replaysSent;
+    std::string* names = nullptr;
+    std::string* lastKept = nullptr;
+    const auto open = rooms.find(m.code);
+    const auto closed = finished.find(m.code);
+    if (open != rooms.end() && open->second->wasPaired) {
+      names = open->second->names;
+      lastKept = &open->second->lastKept;
+    } else if (closed != finished.end()) {
+      names = closed->second.names;
+      lastKept = &closed->second.lastKept;
+    }
+    enet_peer_disconnect_later(p->peer, 0);  // the upload's answer
+    p->closing = true;
+    const std::string result = ReplayResultLine(m.payload);
+    if (!keeper || !names || result.empty() || result == *lastKept) return;
+    *lastKept = result;
     TMatchRecord rec;
-    rec.code = r->code;
-    rec.hostName = r->names[0];
-    rec.guestName = r->names[1];
+    rec.code = m.code;
+    rec.hostName = names[0];
+    rec.guestName = names[1];
     rec.endedAt = static_cast<int64_t>(time(nullptr));
     rec.replay = m.payload;
     if (!keeper->Submit(std::move(rec))) log("relay: too many replays waiting: one not kept");
@@ -274,7 +289,7 @@ struct TRelay::TImpl {
       SendError(p, kErrMalformed, error);
       return;
     }
-    if (m.kind == kRelayMatchReplay && p->room && p->role != kRoleSpectator) {
+    if (m.kind == kRelayMatchReplay && (!p->room || p->role != kRoleSpectator)) {
       KeepReplay(p, m);
     } else if (m.kind == kRelayLeaveRoom && p->room) {
       enet_peer_disconnect_later(p->peer, 0);
@@ -294,7 +309,12 @@ struct TRelay::TImpl {
     for (TPeer* s : r->spectators) s->room = nullptr;
     for (TPeer* pl : r->players)
       if (pl) pl->room = nullptr;
-    if (r->wasPaired) stats.pairedRooms--;
+    if (r->wasPaired) {
+      stats.pairedRooms--;
+      // Its players may still hand over the last match's replay.
+      if (finished.size() < static_cast<size_t>(opt.maxRooms) * 4)
+        finished[r->code] = {{r->names[0], r->names[1]}, r->lastKept, TClock::now()};
+    }
     stats.rooms--;
     rooms.erase(r->code);
   }
@@ -326,6 +346,9 @@ struct TRelay::TImpl {
   }
 
   void Housekeeping() {
+    std::erase_if(finished, [&](const auto& kv) {
+      return SecondsSince(kv.second.closedAt) > opt.replaySeconds;
+    });
     std::vector<TPeer*> late;
     for (auto& [peer, p] : peers) {
       if (p->closing) continue;
@@ -353,7 +376,7 @@ struct TRelay::TImpl {
         p->requests.tokens = opt.requestsPerSecond;
         p->messages.tokens = opt.messagesPerSecond;
         ev.peer->data = p.get();
-        enet_peer_timeout(ev.peer, 0, static_cast<enet_uint32>(opt.peerTimeoutMillis),
+        enet_peer_timeout(ev.peer, 0, static_cast<enet_uint32>(opt.peerTimeoutMillis / 2),
                           static_cast<enet_uint32>(opt.peerTimeoutMillis));
         peers.emplace(ev.peer, std::move(p));
         break;

@@ -157,18 +157,23 @@ TEST(RelayBoundsTest, TheFirstReplayThatReproducesIsKeptOncePerMatch) {
   TRunningRelay relay(*dir, TRunningRelay::MakeOptions(), &checker);
   TRoomClient host, guest;
   CreateRoom(relay.Port(), &host, "あき");
-  ASSERT_TRUE(
-      guest.Start("127.0.0.1", relay.Port(), Request(TRoomRequest::kJoin, "bo", host.Code())));
+  const std::string code = host.Code();
+  ASSERT_TRUE(guest.Start("127.0.0.1", relay.Port(), Request(TRoomRequest::kJoin, "bo", code)));
   ASSERT_EQ(guest.WaitFor(5000, true), TRoomClient::kPaired);
+  std::string error;
+  // No room of that code ever played: nothing kept.
+  EXPECT_TRUE(UploadMatchReplay("127.0.0.1", relay.Port(), "ZZZZZZ", "result 1\n", 3000, &error));
   const std::string replay = "zazo-puzzle-replay 1\ngame versus2\nresult 0 1 - - abc\nend game\n";
-  ASSERT_TRUE(host.SendMatchReplay(replay));
-  ASSERT_TRUE(guest.SendMatchReplay(replay));
-  ASSERT_TRUE(
-      PollUntil([&] { return relay.Relay().Stats().matchesKept.load() >= 1; }, 5000, host, guest));
+  // While the room is open (a rematch may follow), and after it closed.
+  ASSERT_TRUE(UploadMatchReplay("127.0.0.1", relay.Port(), code, replay, 3000, &error)) << error;
+  host.Close(200);
+  guest.Close(200);
+  ASSERT_TRUE(UploadMatchReplay("127.0.0.1", relay.Port(), code, replay, 3000, &error)) << error;
+  const std::string rematch = "zazo-puzzle-replay 1\ngame versus2\nresult 0 1 - - def\nend game\n";
   checker.accept = false;  // the rematch's replay does not reproduce
-  ASSERT_TRUE(guest.SendMatchReplay(replay + "x"));
+  ASSERT_TRUE(UploadMatchReplay("127.0.0.1", relay.Port(), code, rematch, 3000, &error)) << error;
+  ASSERT_TRUE(PollUntil([&] { return relay.Relay().Stats().matchesKept.load() >= 1; }, 5000, host));
   host.Poll(200);
-  guest.Poll(200);
   const auto matches = dir->RecentMatches(10);
   ASSERT_EQ(matches.size(), 1u);
   EXPECT_EQ(matches[0].hostName, "あき");
