@@ -20,6 +20,12 @@ const char* const kRows[TMeetingMenu::kItems] = {
 
 }  // namespace
 
+int MeetingRowAt(const TMeetingPanel& panel, int32_t x, int32_t y) {
+  if (x < kPanelLeft || x >= kPanelLeft + kPanelWidth || y < kRowTop) return -1;
+  const int row = (y - kRowTop) / kRowHeight;
+  return row < panel.count ? row : -1;
+}
+
 char EntryCharacter(uint16_t vk) {
   if (vk >= 'A' && vk <= 'Z') return static_cast<char>(vk);
   if (vk >= '0' && vk <= '9') return static_cast<char>(vk);
@@ -32,6 +38,7 @@ char EntryCharacter(uint16_t vk) {
 
 void TMeetingMenu::Show() {
   open_ = true;
+  row_ = 0;
   entering_ = -1;
   entry_.clear();
   note_.clear();

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/meeting_view.h"
+#include "platform/meeting_panel.h"
 
 struct TMeetingChoice {
   enum TKind {

@@ -11,12 +11,6 @@ constexpr int kTextScale = 2;
 
 }  // namespace
 
-int MeetingRowAt(const TMeetingPanel& panel, int32_t x, int32_t y) {
-  if (x < kPanelLeft || x >= kPanelLeft + kPanelWidth || y < kRowTop) return -1;
-  const int row = (y - kRowTop) / kRowHeight;
-  return row < panel.count ? row : -1;
-}
-
 TMeetingView::~TMeetingView() {
   Free();
   if (fontSmall_) TTF_CloseFont(static_cast<TTF_Font*>(fontSmall_));

@@ -5,9 +5,9 @@
 #include <cstdio>
 
 #include "app/main.h"
+#include "files/regular_file.h"
 #include "net/enet_link.h"
 #include "net/net_protocol.h"
-#include "files/regular_file.h"
 #include "platform/match_session.h"
 #include "replay/replay_recorder.h"
 #include "score/score_signature.h"
@@ -100,7 +100,7 @@ void TRoomMeeting::Begin(TRoomRequest::TKind kind, const std::string& code) {
   });
 }
 
-void TRoomMeeting::Stop(const std::string& notice) {
+void TRoomMeeting::Stop(std::string notice) {
   if (client_) client_->Close(200);
   client_.reset();
   phase_ = notice.empty() ? kIdle : kNotice;

@@ -18,6 +18,7 @@
 
 #include "net/room_board.h"
 #include "net/room_client.h"
+#include "platform/meeting_controls.h"
 #include "platform/meeting_menu.h"
 #include "platform/meeting_view.h"
 #include "platform/present_layout.h"
@@ -34,11 +35,11 @@ struct TRoomOptions {
   std::string board;  // the board's address ("" the game's own)
 };
 
-class TRoomMeeting {
+class TRoomMeeting : public TMeetingControls {
  public:
-  TRoomMeeting(TMainForm& form, TMatchSession& match, TReplayRecorder& recorder,
-               std::string board, std::string name, uint16_t inputDelay);
-  ~TRoomMeeting();
+  TRoomMeeting(TMainForm& form, TMatchSession& match, TReplayRecorder& recorder, std::string board,
+               std::string name, uint16_t inputDelay);
+  ~TRoomMeeting() override;
 
   // Starts meeting in a room as the options say.
   void Start(const TRoomOptions& options);
@@ -46,12 +47,12 @@ class TRoomMeeting {
   void Pump();
 
   // True while the menu or a meeting has the keyboard, pointer and pads.
-  bool TakesInput() const;
+  bool TakesInput() const override;
   // True for the key that opens the menu (O on the title).
-  bool WantsKey(uint16_t vk) const;
-  void Key(uint16_t vk);
-  void Click(int32_t x, int32_t y);
-  void Draw(SDL_Renderer* renderer, const TFrameRect& frame);
+  bool WantsKey(uint16_t vk) const override;
+  void Key(uint16_t vk) override;
+  void Click(int32_t x, int32_t y) override;
+  void Draw(SDL_Renderer* renderer, const TFrameRect& frame) override;
 
   // What the window shows while meeting (tests read it too).
   TMeetingPanel Panel() const;
@@ -60,7 +61,7 @@ class TRoomMeeting {
   enum TPhase { kIdle, kAskingBoard, kMeeting, kNotice };
   void Choose(const TMeetingChoice& choice);
   void Begin(TRoomRequest::TKind kind, const std::string& code);
-  void Stop(const std::string& notice);
+  void Stop(std::string notice);
   // A replay written after a match of our room goes to the relay.
   void HandOverReplays();
 

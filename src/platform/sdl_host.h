@@ -12,13 +12,13 @@
 #include "platform/display_switch.h"
 #include "platform/input_translation.h"
 #include "platform/match_controls.h"
+#include "platform/meeting_controls.h"
 #include "platform/overlay_view.h"
 #include "platform/page_opener.h"
 #include "platform/pause_clock.h"
 #include "platform/picture_loader.h"
 #include "platform/present_layout.h"
 #include "platform/program_env.h"
-#include "platform/room_meeting.h"
 #include "platform/score_widget_state.h"
 #include "platform/score_widgets_view.h"
 #include "platform/sdl_display_platform.h"
@@ -59,7 +59,7 @@ class TSdlHost : public TGameHost {
   // Meeting another player (the title's menu, a room being met): while it
   // takes input, keys (before any translation), clicks and pad buttons go to
   // it; it opens with its key on the title and draws over every frame.
-  TRoomMeeting* meeting = nullptr;
+  TMeetingControls* meeting = nullptr;
   // Draws the last frame again at the next chance.
   void RequestRepaint() { repaint_ = true; }
 

@@ -100,7 +100,8 @@ int main(int argc, char** argv) {
     host.match = &match;
   }
   host.match = &match;
-  TRoomMeeting meeting(form, match, replays, roomOptions.board, matchOptions.name, matchOptions.inputDelay);
+  TRoomMeeting meeting(form, match, replays, roomOptions.board, matchOptions.name,
+                       matchOptions.inputDelay);
   host.meeting = &meeting;
   if (roomOptions.mode != TRoomOptions::kNone) {
     if (matchOptions.mode != TMatchOptions::kNone) {

@@ -36,7 +36,7 @@ struct TRelayOptions {
   size_t spectatorBufferBytes = 4 << 20;  // per room
   int requestTimeoutSeconds = 10;         // a connection that asks for nothing
   int waitingRoomSeconds = 900;           // a host waiting alone
-  int peerTimeoutMillis = 10000;  // silence before ENet gives a peer up
+  int peerTimeoutMillis = 10000;          // silence before ENet gives a peer up
   int replaySeconds = 120;  // after a room closes, its players may still hand over the replay
 };
 
