@@ -100,7 +100,7 @@ TReplayFigures BenchLongReplay() {
     double best = 1e30;
     for (int run = 0; run < 3; run++) {
       const auto t0 = std::chrono::steady_clock::now();
-      const TReplaySummary s = SummarizeReplay(text, ZAZO_BINARY_DIR "/", TReplayLimits());
+      const TReplaySummary s = SummarizeReplay(text, TReplayLimits());
       const auto t1 = std::chrono::steady_clock::now();
       figures.reproduced = s.status == TReplayStatus::kOk;
       best = std::min(best, std::chrono::duration<double, std::milli>(t1 - t0).count());

@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   TReplayLimits limits;
   limits.maxFrames = 3000;
   limits.maxMillis = 20000;
-  const TReplaySummary s = SummarizeReplay(text, "./", limits);
+  const TReplaySummary s = SummarizeReplay(text, limits);
   long lines = 1;
   for (char c : text) lines += c == '\n';
   switch (s.status) {
@@ -39,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       break;
   }
   FUZZ_CHECK(s.status == TReplayStatus::kOk || s.games.empty());
-  const TReplaySummary again = SummarizeReplay(text, "./", limits);
+  const TReplaySummary again = SummarizeReplay(text, limits);
   FUZZ_CHECK(again.status == s.status && again.line == s.line &&
              again.games.size() == s.games.size());
   return 0;

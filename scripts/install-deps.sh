@@ -14,7 +14,7 @@ packages=(
   clang-format git
   libpng-dev dpkg-dev desktop-file-utils appstream
   libcpp-httplib-dev libsqlite3-dev libpq-dev postgresql chromium
-  libenet-dev nlohmann-json3-dev libcurl4-openssl-dev
+  libcli11-dev libenet-dev nlohmann-json3-dev libcurl4-openssl-dev
 )
 
 missing=()

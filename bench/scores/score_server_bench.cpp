@@ -63,7 +63,7 @@ double Uploads(TScoreStore& store, TReplayChecker& checker, const std::string& r
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string pg, replayPath, assets = ZAZO_BINARY_DIR "/";
+  std::string pg, replayPath;
   int count = 2000;
   for (int i = 1; i + 1 < argc; i += 2) {
     const std::string a = argv[i];
@@ -81,7 +81,7 @@ int main(int argc, char** argv) {
     ss << in.rdbuf();
     replay = ss.str();
   }
-  std::unique_ptr<TReplayChecker> checker = MakeGameReplayChecker(assets, 2000000, 30000, 1);
+  std::unique_ptr<TReplayChecker> checker = MakeGameReplayChecker(2000000, 30000, 1);
 
   char dir[] = "/tmp/zazo-bench-scores-XXXXXX";
   if (!mkdtemp(dir)) return 1;

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "files/regular_file.h"
+#include "system/regular_file.h"
 
 namespace {
 constexpr const char* kReadFailed = "ファイルの読み込みに失敗";

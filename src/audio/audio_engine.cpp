@@ -6,7 +6,7 @@
 #include <exception>
 #include <thread>
 
-#include "files/regular_file.h"
+#include "system/regular_file.h"
 
 TAudioEngine::TAudioEngine(std::string exeDir) : exeDir_(std::move(exeDir)) {}
 

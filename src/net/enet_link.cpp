@@ -146,7 +146,8 @@ TLinkStats TEnetLink::Stats() const {
   if (!peer_) return s;
   s.roundTripMs = peer_->roundTripTime;
   s.roundTripVarianceMs = peer_->roundTripTimeVariance;
-  s.packetLoss = static_cast<float>(peer_->packetLoss) / ENET_PEER_PACKET_LOSS_SCALE;
+  s.packetLoss =
+      static_cast<float>(peer_->packetLoss) / static_cast<float>(ENET_PEER_PACKET_LOSS_SCALE);
   const uint32_t now = enet_time_get();
   s.sinceReceiveMs = connected_ && peer_->lastReceiveTime != 0 ? now - peer_->lastReceiveTime : 0;
   return s;
@@ -170,18 +171,4 @@ void TEnetLink::Close(uint32_t waitMs) {
   peer_ = nullptr;
   connected_ = false;
   enet_host_flush(host_);
-}
-
-bool ParseHostPort(const std::string& text, std::string* host, uint16_t* port) {
-  const size_t colon = text.rfind(':');
-  if (colon == std::string::npos || colon == 0 || colon + 1 >= text.size()) return false;
-  if (text.find(':') != colon) return false;
-  const std::string digits = text.substr(colon + 1);
-  if (digits.size() > 5 || digits.find_first_not_of("0123456789") != std::string::npos)
-    return false;
-  const long v = std::strtol(digits.c_str(), nullptr, 10);
-  if (v < 1 || v > 65535) return false;
-  *host = text.substr(0, colon);
-  *port = static_cast<uint16_t>(v);
-  return true;
 }

@@ -48,7 +48,3 @@ class TEnetLink : public TNetLink {
   bool lost_ = false;
   uint32_t dropped_ = 0;
 };
-
-// Splits "HOST:PORT" (PORT 1..65535; "[v6]:PORT" is not taken); false when
-// it is not of that form.
-bool ParseHostPort(const std::string& text, std::string* host, uint16_t* port);

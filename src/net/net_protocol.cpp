@@ -6,10 +6,6 @@
 #include "app/game_state.h"
 #include "replay/replay_format.h"
 
-#ifndef ZAZO_GAME_VERSION
-#define ZAZO_GAME_VERSION "0.0.0"
-#endif
-const char kGameVersion[] = ZAZO_GAME_VERSION;
 
 namespace {
 

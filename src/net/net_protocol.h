@@ -28,6 +28,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "system/program_version.h"
+
 struct TGameState;
 
 // Bumped whenever a message's encoding changes.
@@ -39,8 +41,8 @@ constexpr size_t kStartSizeBound = kMaxMessageBytes;
 // The longest input delay a start may ask for, in ticks.
 constexpr uint16_t kMaxInputDelay = 600;
 
-// The game's version as both ends compare it.
-extern const char kGameVersion[];
+// The game's version as both ends compare it (the one --version prints).
+inline const char* const kGameVersion = kProgramVersion;
 
 enum class TMessageKind : uint8_t {
   kHello = 1,

@@ -55,15 +55,6 @@ class TReader {
 
 }  // namespace
 
-bool NormalizeRoomCode(std::string* code) {
-  if (code->size() != kRoomCodeLength) return false;
-  for (char& c : *code) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    if (c == '\0' || !std::strchr(kRoomCodeAlphabet, c)) return false;
-  }
-  return true;
-}
-
 std::string EncodeRelayMessage(const TRelayMessage& m) {
   std::string out(1, static_cast<char>(m.kind));
   switch (m.kind) {

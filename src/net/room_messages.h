@@ -12,6 +12,8 @@
 #include <cstdint>
 #include <string>
 
+#include "system/room_code.h"
+
 // The relay's kinds: 64 and up (the match messages stay below, see
 // net_protocol.h, whose room kinds 64..69 these are). A packet from a player
 // in a room whose first byte is below 64 is forwarded as it stands.
@@ -49,9 +51,6 @@ enum TRelayErrorCode : uint8_t {
 };
 
 constexpr size_t kMaxRelayText = 64;
-constexpr size_t kRoomCodeLength = 6;
-// The room code alphabet: no 0/O, 1/I.
-constexpr char kRoomCodeAlphabet[] = "23456789ABCDEFGHJKLMNPQRSTUVWXYZ";
 // Largest replay the relay keeps from a match.
 constexpr size_t kMaxMatchReplayBytes = 1 << 20;
 // Largest match message the relay forwards.
@@ -70,10 +69,6 @@ struct TRelayMessage {
   uint8_t error = 0;     // kRelayError
   uint16_t port = 0;     // kRelayRedirect
 };
-
-// True when code is kRoomCodeLength characters of the alphabet (after
-// upper-casing, which *code receives).
-bool NormalizeRoomCode(std::string* code);
 
 // Encodes m; texts longer than kMaxRelayText are cut (at a UTF-8 boundary).
 std::string EncodeRelayMessage(const TRelayMessage& m);

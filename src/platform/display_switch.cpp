@@ -25,10 +25,16 @@ TDisplayMode TDXDraw::Mode(int i) {
   return modes_[i];
 }
 
+namespace {
+constexpr char kBitCountError[] = "8, 16, 24, 32 のいずれかの値でなければなりません";
+
+bool IsBitCount(int32_t bits) {
+  return bits == 8 || bits == 16 || bits == 24 || bits == 32;
+}
+}  // namespace
+
 void TDXDraw::SetBitCount(int32_t bits) {
-  if (bits != 8 && bits != 16 && bits != 24 && bits != 32) {
-    throw TDisplayError("8, 16, 24, 32 のいずれかの値でなければなりません");
-  }
+  if (!IsBitCount(bits)) throw TDisplayError(kBitCountError);
   displayBitCount = bits;
 }
 
@@ -91,6 +97,9 @@ void TDXDraw::RestoreWindowPlacement() {
 }
 
 void TDXDraw::ToggleFullScreen() {
+  // Nothing to switch to (the scan found no 640 x 480 mode at 16, 24 or 32
+  // bits, or no mode at all): refused before the window changes.
+  if (!doFullScreen && !IsBitCount(fullScreenBitCount)) throw TDisplayError(kBitCountError);
   FinalizeDisplay();
   if (doFullScreen) {
     RestoreWindowPlacement();

@@ -96,6 +96,8 @@ class TDXDraw {
   // window (placement, border, cursor) or prepare full screen (placement
   // stored, border removed, 640 x 480 at fullScreenBitCount); initialize.
   // Raises TDisplayError when a step fails; the next call recovers the window.
+  // Without a full-screen depth (fullScreenBitCount 0) the switch to full
+  // screen raises the bit-count error at once and changes nothing.
   void ToggleFullScreen();
 
  private:

@@ -8,11 +8,12 @@
 
 #include "app/game_state.h"
 #include "app/main.h"
-#include "files/regular_file.h"
 #include "net/enet_link.h"
 #include "net/match_runner.h"
 #include "platform/sdl_host.h"
 #include "replay/replay_recorder.h"
+#include "system/host_port.h"
+#include "system/regular_file.h"
 
 namespace {
 constexpr uint16_t kVkReturn = 13;
@@ -39,10 +40,17 @@ TMatchSession::TMatchSession(TMainForm& form, TMatchHost& matchHost, TSdlHost& h
 
 TMatchSession::~TMatchSession() = default;
 
-bool TMatchSession::Start(const TMatchOptions& o, std::string* error) {
+bool TMatchSession::Start(const TGameOptions& o, std::string* error) {
   std::unique_ptr<TEnetLink> link;
-  if (o.mode == TMatchOptions::kHost) {
-    link = TEnetLink::Listen(o.port, error);
+  std::string name = o.name;
+  if (name.size() > 31) {
+    // Cut on a character's start, never inside a UTF-8 sequence.
+    size_t n = 31;
+    while (n > 0 && (static_cast<unsigned char>(name[n]) & 0xC0) == 0x80) n--;
+    name.resize(n);
+  }
+  if (o.host) {
+    link = TEnetLink::Listen(o.hostPort, error);
     if (!link) return false;
     waitPort_ = link->Port();
     char text[96];
@@ -51,14 +59,18 @@ bool TMatchSession::Start(const TMatchOptions& o, std::string* error) {
     std::fprintf(stderr, "Zazo Puzzle: waiting for an opponent on UDP port %u\n",
                  static_cast<unsigned>(waitPort_));
   } else {
-    link = TEnetLink::Connect(o.joinHost.c_str(), o.port, error);
+    std::string hostName;
+    uint16_t port = 0;
+    if (!ParseHostPort(o.join, &hostName, &port)) {
+      *error = "--join: not HOST:PORT: " + o.join;
+      return false;
+    }
+    link = TEnetLink::Connect(hostName.c_str(), port, error);
     if (!link) return false;
-    message_ = o.joinHost + ":" + std::to_string(o.port);
-    std::fprintf(stderr, "Zazo Puzzle: connecting to %s:%u\n", o.joinHost.c_str(),
-                 static_cast<unsigned>(o.port));
+    message_ = o.join;
+    std::fprintf(stderr, "Zazo Puzzle: connecting to %s\n", o.join.c_str());
   }
-  Begin(std::move(link), o.mode == TMatchOptions::kHost ? TMatchRole::kHost : TMatchRole::kJoin,
-        o.name, o.inputDelay);
+  Begin(std::move(link), o.host ? TMatchRole::kHost : TMatchRole::kJoin, name, o.inputDelay);
   return true;
 }
 
@@ -294,54 +306,4 @@ void TMatchSession::Draw(SDL_Renderer* renderer, const TFrameRect& frame) {
   }
   view_.Draw(renderer, frame, s);
   drawn_ = s;
-}
-
-bool ParseMatchOptions(int argc, char** argv, TMatchOptions* o, std::string* error) {
-  for (int k = 1; k < argc; k++) {
-    const std::string a = argv[k];
-    const bool hasValue = k + 1 < argc && argv[k + 1][0] != '-';
-    if (a == "--host") {
-      o->mode = TMatchOptions::kHost;
-      o->port = kDefaultDirectPort;
-      if (hasValue) {
-        const long v = std::strtol(argv[++k], nullptr, 10);
-        if (v < 0 || v > 65535) {  // 0: any free port (told on standard error)
-          *error = std::string("--host: not a port: ") + argv[k];
-          return false;
-        }
-        o->port = static_cast<uint16_t>(v);
-      }
-    } else if (a == "--join") {
-      if (!hasValue || !ParseHostPort(argv[k + 1], &o->joinHost, &o->port)) {
-        *error = "--join needs HOST:PORT";
-        return false;
-      }
-      o->mode = TMatchOptions::kJoin;
-      k++;
-    } else if (a == "--name") {
-      if (k + 1 >= argc) {
-        *error = "--name needs a name";
-        return false;
-      }
-      o->name = argv[++k];
-    } else if (a == "--input-delay") {
-      const long v = k + 1 < argc ? std::strtol(argv[++k], nullptr, 10) : 0;
-      if (v < 1 || v > 30) {
-        *error = "--input-delay needs 1..30 frames";
-        return false;
-      }
-      o->inputDelay = static_cast<uint16_t>(v);
-    }
-  }
-  if (o->name.empty()) {
-    const char* user = std::getenv("USER");
-    o->name = user && *user ? user : "player";
-  }
-  if (o->name.size() > 31) {
-    // Cut on a character's start, never inside a UTF-8 sequence.
-    size_t n = 31;
-    while (n > 0 && (static_cast<unsigned char>(o->name[n]) & 0xC0) == 0x80) n--;
-    o->name.resize(n);
-  }
-  return true;
 }

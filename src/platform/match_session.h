@@ -20,23 +20,17 @@ class TSdlHost;
 class TReplayRecorder;
 struct TGameState;
 
-struct TMatchOptions {
-  enum TMode { kNone, kHost, kJoin };
-  TMode mode = kNone;
-  uint16_t port = 0;     // --host: the port waited on; --join: the port called
-  std::string joinHost;  // --join
-  std::string name;      // the player's name shown to the other
-  uint16_t inputDelay = 3;
-};
+#include "platform/game_options.h"
 
 class TMatchSession : public TMatchControls {
  public:
   TMatchSession(TMainForm& form, TMatchHost& matchHost, TSdlHost& host, TReplayRecorder& recorder);
   ~TMatchSession() override;
 
-  // Direct play: waits on the port or calls the other machine. False with
-  // *error when the port cannot be used or the address not found.
-  bool Start(const TMatchOptions& options, std::string* error);
+  // Direct play as the options say (--host or --join): waits on the port or
+  // calls the other machine. False with *error when the port cannot be used
+  // or the address not found.
+  bool Start(const TGameOptions& options, std::string* error);
   // A match over a link made elsewhere (the relay's rooms).
   void StartWithLink(std::unique_ptr<TNetLink> link, TMatchRole role, const std::string& name,
                      uint16_t inputDelay);
@@ -89,8 +83,3 @@ class TMatchSession : public TMatchControls {
   std::string shownName_, shownMessage_, message_;
   TMatchOverlayState drawn_;
 };
-
-// Reads --host [PORT], --join HOST:PORT, --name NAME and --input-delay N from
-// the command line into *options, leaving every other argument alone.
-// False with *error for a malformed value.
-bool ParseMatchOptions(int argc, char** argv, TMatchOptions* options, std::string* error);

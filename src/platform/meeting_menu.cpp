@@ -1,7 +1,7 @@
 #include "platform/meeting_menu.h"
 
-#include "net/enet_link.h"
-#include "net/room_messages.h"
+#include "system/host_port.h"
+#include "system/room_code.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 
 #include <vector>
 
-#include "files/regular_file.h"
 #include "render/bitmap.h"
+#include "system/regular_file.h"
 
 namespace {
 

@@ -10,11 +10,11 @@
 #include <vector>
 
 #include "app/main.h"
-#include "platform/program_env.h"
 #include "platform/sdl_host.h"
 #include "replay/replay_format.h"
 #include "replay/replay_host.h"
 #include "replay/replay_player.h"
+#include "system/program_env.h"
 
 namespace {
 

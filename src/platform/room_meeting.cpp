@@ -5,12 +5,13 @@
 #include <cstdio>
 
 #include "app/main.h"
-#include "files/regular_file.h"
 #include "net/enet_link.h"
 #include "net/net_protocol.h"
+#include "platform/game_options.h"
 #include "platform/match_session.h"
 #include "replay/replay_recorder.h"
 #include "score/score_signature.h"
+#include "system/regular_file.h"
 
 namespace {
 
@@ -70,19 +71,11 @@ void TRoomMeeting::HandOverReplays() {
   });
 }
 
-void TRoomMeeting::Start(const TRoomOptions& o) {
-  switch (o.mode) {
-    case TRoomOptions::kCreate:
-      return Begin(TRoomRequest::kCreate, "");
-    case TRoomOptions::kJoin:
-      return Begin(TRoomRequest::kJoin, o.code);
-    case TRoomOptions::kQuick:
-      return Begin(TRoomRequest::kQuick, "");
-    case TRoomOptions::kSpectate:
-      return Begin(TRoomRequest::kSpectate, o.code);
-    default:
-      return;
-  }
+void TRoomMeeting::Start(const TGameOptions& o) {
+  if (o.createRoom) Begin(TRoomRequest::kCreate, "");
+  if (!o.joinRoom.empty()) Begin(TRoomRequest::kJoin, o.joinRoom);
+  if (o.quick) Begin(TRoomRequest::kQuick, "");
+  if (!o.spectate.empty()) Begin(TRoomRequest::kSpectate, o.spectate);
 }
 
 void TRoomMeeting::Begin(TRoomRequest::TKind kind, const std::string& code) {
@@ -165,18 +158,17 @@ void TRoomMeeting::Click(int32_t x, int32_t y) {
 
 void TRoomMeeting::Choose(const TMeetingChoice& c) {
   std::string error;
-  TMatchOptions direct;
+  TGameOptions direct;
   direct.name = name_;
   direct.inputDelay = inputDelay_;
   switch (c.kind) {
     case TMeetingChoice::kHostDirect:
-      direct.mode = TMatchOptions::kHost;
-      direct.port = kDefaultDirectPort;
+      direct.host = true;
+      direct.hostPort = kDefaultDirectPort;
       if (!match_.Start(direct, &error)) Stop(error);
       return;
     case TMeetingChoice::kJoinAddress:
-      direct.mode = TMatchOptions::kJoin;
-      ParseHostPort(c.text, &direct.joinHost, &direct.port);
+      direct.join = c.text;
       if (!match_.Start(direct, &error)) Stop(error);
       return;
     case TMeetingChoice::kCreateRoom:
@@ -231,50 +223,4 @@ TMeetingPanel TRoomMeeting::Panel() const {
 void TRoomMeeting::Draw(SDL_Renderer* renderer, const TFrameRect& frame) {
   if (!menu_.Open() && phase_ == kIdle) return;
   view_.Draw(renderer, frame, Panel());
-}
-
-bool ParseRoomOptions(int argc, char** argv, TRoomOptions* o, std::vector<char*>* rest,
-                      std::string* error) {
-  rest->assign(argv, argv + (argc > 0 ? 1 : 0));
-  auto set = [&](TRoomOptions::TMode mode) {
-    if (o->mode != TRoomOptions::kNone && o->mode != mode) {
-      *error = "choose one of --create-room, --join CODE, --quick and --spectate CODE";
-      return false;
-    }
-    o->mode = mode;
-    return true;
-  };
-  for (int k = 1; k < argc; k++) {
-    const std::string a = argv[k];
-    const bool hasValue = k + 1 < argc;
-    std::string code = hasValue ? argv[k + 1] : "";
-    if (a == "--create-room" || a == "--quick") {
-      if (!set(a == "--quick" ? TRoomOptions::kQuick : TRoomOptions::kCreate)) return false;
-    } else if (a == "--spectate") {
-      if (!hasValue || !NormalizeRoomCode(&code)) {
-        *error = "--spectate needs a room code of 6 characters";
-        return false;
-      }
-      if (!set(TRoomOptions::kSpectate)) return false;
-      o->code = code;
-      k++;
-    } else if (a == "--join" && hasValue && code.find(':') == std::string::npos) {
-      if (!NormalizeRoomCode(&code)) {
-        *error = "--join needs a room code of 6 characters or HOST:PORT";
-        return false;
-      }
-      if (!set(TRoomOptions::kJoin)) return false;
-      o->code = code;
-      k++;
-    } else if (a == "--board") {
-      if (!hasValue) {
-        *error = "--board needs the board's address";
-        return false;
-      }
-      o->board = argv[++k];
-    } else {
-      rest->push_back(argv[k]);
-    }
-  }
-  return true;
 }

@@ -14,7 +14,6 @@
 #include <memory>
 #include <string>
 #include <thread>
-#include <vector>
 
 #include "net/room_board.h"
 #include "net/room_client.h"
@@ -23,17 +22,10 @@
 #include "platform/meeting_view.h"
 #include "platform/present_layout.h"
 
+struct TGameOptions;
 class TMatchSession;
 class TMainForm;
 class TReplayRecorder;
-
-// The rooms' options of zazo-puzzle.
-struct TRoomOptions {
-  enum TMode { kNone, kCreate, kJoin, kQuick, kSpectate };
-  TMode mode = kNone;
-  std::string code;   // kJoin, kSpectate
-  std::string board;  // the board's address ("" the game's own)
-};
 
 class TRoomMeeting : public TMeetingControls {
  public:
@@ -41,8 +33,9 @@ class TRoomMeeting : public TMeetingControls {
                std::string name, uint16_t inputDelay);
   ~TRoomMeeting() override;
 
-  // Starts meeting in a room as the options say.
-  void Start(const TRoomOptions& options);
+  // Starts meeting in a room when the options ask for one (--create-room,
+  // --join CODE, --quick, --spectate CODE).
+  void Start(const TGameOptions& options);
   // Every pass of the main loop.
   void Pump();
 
@@ -90,10 +83,3 @@ class TRoomMeeting : public TMeetingControls {
 
 // The board the game meets at when --board gives none.
 std::string DefaultMeetingBoard();
-
-// Reads --create-room, --quick, --spectate CODE, --join CODE (a room code;
-// --join HOST:PORT is left for direct play) and --board URL; every other
-// argument goes to *rest (argv[0] first). False with *error for a malformed
-// value or two ways to meet at once.
-bool ParseRoomOptions(int argc, char** argv, TRoomOptions* options, std::vector<char*>* rest,
-                      std::string* error);

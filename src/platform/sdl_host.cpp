@@ -5,13 +5,13 @@
 #include <ctime>
 
 #include "app/main.h"
-#include "platform/local_board_start.h"
 #include "platform/picture_loader.h"
 #include "render/bitmap.h"
 #include "replay/replay_recorder.h"
 #include "score/atomic_file.h"
 #include "score/best_score_file.h"
 #include "score/score_signature.h"
+#include "system/local_board_start.h"
 
 namespace {
 

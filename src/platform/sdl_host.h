@@ -14,16 +14,16 @@
 #include "platform/match_controls.h"
 #include "platform/meeting_controls.h"
 #include "platform/overlay_view.h"
-#include "platform/page_opener.h"
 #include "platform/pause_clock.h"
 #include "platform/picture_loader.h"
 #include "platform/present_layout.h"
-#include "platform/program_env.h"
 #include "platform/score_widget_state.h"
 #include "platform/score_widgets_view.h"
 #include "platform/sdl_display_platform.h"
 #include "platform/sound_system.h"
 #include "platform/volume_keys.h"
+#include "system/page_opener.h"
+#include "system/program_env.h"
 
 class TMainForm;
 class TReplayRecorder;

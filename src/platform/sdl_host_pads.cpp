@@ -2,27 +2,17 @@
 // mapping files beside the program and in the player's config folder; what
 // the pads do is decided by TPadTranslator (input_translation.h).
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
-#include "files/regular_file.h"
 #include "platform/sdl_host.h"
+#include "system/program_env.h"
+#include "system/regular_file.h"
 
 namespace {
 
 // More than any mapping file holds (SDL's own list is about half a megabyte).
 constexpr size_t kMaxMappingFileBytes = 16u << 20;
-
-// $XDG_CONFIG_HOME/zazo-puzzle/ (by default ~/.config/zazo-puzzle/); empty
-// when neither variable says where.
-std::string ConfigFolder() {
-  const char* xdg = std::getenv("XDG_CONFIG_HOME");
-  if (xdg && xdg[0] == '/') return std::string(xdg) + "/zazo-puzzle/";
-  const char* home = std::getenv("HOME");
-  if (home && home[0] == '/') return std::string(home) + "/.config/zazo-puzzle/";
-  return std::string();
-}
 
 bool PadButton(Uint8 button, TPadButton* out) {
   switch (button) {
@@ -77,7 +67,7 @@ void TSdlHost::OpenGamepads() {
 
 void TSdlHost::LoadPadMappings() {
   const std::string files[2] = {ExeDir() + "gamecontrollerdb.txt",
-                                ConfigFolder() + "gamecontrollerdb.txt"};
+                                UserConfigFolder() + "gamecontrollerdb.txt"};
   for (const std::string& file : files) {
     if (file == "gamecontrollerdb.txt") continue;
     // Read like every other file the game reads: a pipe or device there is

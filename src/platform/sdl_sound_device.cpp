@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "audio/audio_engine.h"
-#include "files/regular_file.h"
+#include "system/regular_file.h"
 
 namespace {
 constexpr int kRate = 44100;

@@ -14,15 +14,14 @@
 #include <SDL.h>
 
 #include <cstdio>
-#include <cstring>
 #include <exception>
 #include <string>
 #include <vector>
 
 #include "app/main.h"
 #include "net/match_host.h"
+#include "platform/game_options.h"
 #include "platform/match_session.h"
-#include "platform/program_env.h"
 #include "platform/replay_watch.h"
 #include "platform/room_meeting.h"
 #include "platform/sdl_host.h"
@@ -30,6 +29,7 @@
 #include "platform/window_icon.h"
 #include "replay/replay_recorder.h"
 #include "replay/replay_tap.h"
+#include "system/program_env.h"
 
 namespace {
 // Writes the replay of a game that has just ended; a failure costs only it.
@@ -44,27 +44,18 @@ void WriteFinishedReplay(TSdlHost& host, TReplayRecorder& replays) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // The command line first: --help and --version need no display.
+  TGameOptions options;
+  std::string out;
+  std::string err;
+  const int status = ParseGameOptions(argc, argv, &options, &out, &err);
+  std::fputs(out.c_str(), stdout);
+  std::fputs(err.c_str(), stderr);
+  if (status >= 0) return status;
   IgnoreFileSizeLimitSignal();
   EnsureUtf8Locale();
-  const bool watch = argc >= 2 && std::strcmp(argv[1], "--watch") == 0;
-  if (watch && argc != 3) {
-    std::fprintf(stderr,
-                 "usage: zazo-puzzle [--watch REPLAY | --host [PORT] | --join HOST:PORT] "
-                 "[--name NAME]\n");
-    return 2;
-  }
-  TMatchOptions matchOptions;
-  TRoomOptions roomOptions;
-  std::vector<char*> rest;
-  std::string optionError;
-  if (!watch && (!ParseRoomOptions(argc, argv, &roomOptions, &rest, &optionError) ||
-                 !ParseMatchOptions(static_cast<int>(rest.size()), rest.data(), &matchOptions,
-                                    &optionError))) {
-    std::fprintf(stderr, "zazo-puzzle: %s\n", optionError.c_str());
-    return 2;
-  }
   if (!FindDisplay()) return 1;
-  if (watch) return WatchReplay(argv[2]);
+  if (options.watch) return WatchReplay(options.watchPath.c_str());
   // Pictures and sounds beside the program or installed under share/; the
   // best score in the program's own save/ or the per-user data folder.
   TSdlHost host(ChooseGameFolders(ProgramFolder()));
@@ -91,25 +82,19 @@ int main(int argc, char** argv) {
   }
   host.ShowWindow();
   TMatchSession match(form, matchHost, host, replays);
-  if (matchOptions.mode != TMatchOptions::kNone) {
+  if (options.host || !options.join.empty()) {
     std::string error;
-    if (!match.Start(matchOptions, &error)) {
+    if (!match.Start(options, &error)) {
       std::fprintf(stderr, "Zazo Puzzle: %s\n", error.c_str());
       host.ShowErrorBox(error.c_str());
     }
     host.match = &match;
   }
   host.match = &match;
-  TRoomMeeting meeting(form, match, replays, roomOptions.board, matchOptions.name,
-                       matchOptions.inputDelay);
+  // Rooms at the board's relay, from the options or the title's menu (O).
+  TRoomMeeting meeting(form, match, replays, options.board, options.name, options.inputDelay);
   host.meeting = &meeting;
-  if (roomOptions.mode != TRoomOptions::kNone) {
-    if (matchOptions.mode != TMatchOptions::kNone) {
-      std::fprintf(stderr, "zazo-puzzle: a room and direct play at once: choose one\n");
-      return 2;
-    }
-    meeting.Start(roomOptions);
-  }
+  meeting.Start(options);
 
   while (true) {
     host.DrainEvents();

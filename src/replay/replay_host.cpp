@@ -2,8 +2,10 @@
 
 #include <cstdio>
 
+#include "score/best_score_file.h"
+
 int32_t TReplayHost::LoadBestScore() {
-  return inner_ ? inner_->LoadBestScore() : 765;
+  return inner_ ? inner_->LoadBestScore() : kDefaultBestScore;
 }
 bool TReplayHost::LoadVorbisLibrary() {
   return inner_ ? inner_->LoadVorbisLibrary() : true;

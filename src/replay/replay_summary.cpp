@@ -21,8 +21,7 @@ TReplaySummary Failed(TReplayStatus status, std::string message, int line = 0) {
 
 }  // namespace
 
-TReplaySummary SummarizeReplay(std::string_view text, const std::string& /*assetsDir*/,
-                               const TReplayLimits& limits) {
+TReplaySummary SummarizeReplay(std::string_view text, const TReplayLimits& limits) {
   const auto started = std::chrono::steady_clock::now();
   std::vector<TReplayGame> games;
   int line = 0;

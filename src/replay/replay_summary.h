@@ -34,13 +34,11 @@ struct TReplaySummary {
   std::vector<TReplayGameSummary> games;
 };
 
-// Runs every game of a replay file's text headless from its snapshot, with the
-// pictures of assetsDir (the folder holding graph/ and system/); never crashes
-// or allocates without bound on hostile input. Thread-safe across calls (each
-// call owns its own game object), so a server can run checks concurrently.
+// Runs every game of a replay file's text headless from its snapshot; never
+// crashes or allocates without bound on hostile input. Thread-safe across
+// calls (each call owns its own game object), so a server can run checks
+// concurrently.
 //
 // The pictures are not needed to decide a game (nothing in the rules reads a
-// pixel), so the run draws into empty sheets and assetsDir is not read; it
-// stays in the call for checks that may want the real pictures one day.
-TReplaySummary SummarizeReplay(std::string_view text, const std::string& assetsDir,
-                               const TReplayLimits& limits);
+// pixel), so the run draws into empty sheets and reads no file.
+TReplaySummary SummarizeReplay(std::string_view text, const TReplayLimits& limits);

@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "files/regular_file.h"
 #include "score/atomic_file.h"
+#include "system/regular_file.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "server/local_board.h"
 
-#include "platform/program_env.h"
+#include "system/program_env.h"
 
 std::string LocalBoardDatabasePath() {
   const std::string folder = UserDataFolder();

@@ -3,22 +3,14 @@
 #include <condition_variable>
 #include <mutex>
 
-// The build defines ZAZO_HAVE_REPLAY_SUMMARY when the tree has the headless
-// replay player (src/replay).
-#ifdef ZAZO_HAVE_REPLAY_SUMMARY
 #include "replay/replay_summary.h"
-#endif
 
 namespace {
 
 class TGameReplayChecker final : public TReplayChecker {
  public:
-  TGameReplayChecker(const std::string& assetsDir, uint64_t maxFrames, uint32_t maxMillis,
-                     int concurrent)
-      : assetsDir_(assetsDir),
-        maxFrames_(maxFrames),
-        maxMillis_(maxMillis),
-        free_(concurrent < 1 ? 1 : concurrent) {}
+  TGameReplayChecker(uint64_t maxFrames, uint32_t maxMillis, int concurrent)
+      : maxFrames_(maxFrames), maxMillis_(maxMillis), free_(concurrent < 1 ? 1 : concurrent) {}
 
   TReplayCheck Check(std::string_view text) override {
     {
@@ -43,11 +35,10 @@ class TGameReplayChecker final : public TReplayChecker {
  private:
   TReplayCheck Run(std::string_view text) {
     TReplayCheck out;
-#ifdef ZAZO_HAVE_REPLAY_SUMMARY
     TReplayLimits limits;
     limits.maxFrames = maxFrames_;
     limits.maxMillis = maxMillis_;
-    const TReplaySummary s = SummarizeReplay(text, assetsDir_, limits);
+    const TReplaySummary s = SummarizeReplay(text, limits);
     switch (s.status) {
       case TReplayStatus::kOk:
         out.status = TReplayCheck::kOk;
@@ -70,15 +61,9 @@ class TGameReplayChecker final : public TReplayChecker {
       out.message = "line " + std::to_string(s.line) + ": " + s.message;
     for (const TReplayGameSummary& g : s.games)
       out.games.push_back({g.mode, g.score, g.level, g.scoreText, g.signature, g.start});
-#else
-    (void)text;
-    out.status = TReplayCheck::kUnavailable;
-    out.message = "this server was built without the replay player";
-#endif
     return out;
   }
 
-  std::string assetsDir_;
   uint64_t maxFrames_;
   uint32_t maxMillis_;
   std::mutex mutex_;
@@ -88,8 +73,7 @@ class TGameReplayChecker final : public TReplayChecker {
 
 }  // namespace
 
-std::unique_ptr<TReplayChecker> MakeGameReplayChecker(const std::string& assetsDir,
-                                                      uint64_t maxFrames, uint32_t maxMillis,
+std::unique_ptr<TReplayChecker> MakeGameReplayChecker(uint64_t maxFrames, uint32_t maxMillis,
                                                       int concurrent) {
-  return std::make_unique<TGameReplayChecker>(assetsDir, maxFrames, maxMillis, concurrent);
+  return std::make_unique<TGameReplayChecker>(maxFrames, maxMillis, concurrent);
 }

@@ -43,11 +43,8 @@ class TReplayChecker {
   virtual TReplayCheck Check(std::string_view text) = 0;
 };
 
-// The game itself, with the pictures of assetsDir (the folder holding graph/
-// and system/), within maxFrames frames and maxMillis of wall-clock time per
-// file; at most `concurrent` checks run at once, the others wait their turn.
-// In a build without the headless replay player every check answers
-// kUnavailable.
-std::unique_ptr<TReplayChecker> MakeGameReplayChecker(const std::string& assetsDir,
-                                                      uint64_t maxFrames, uint32_t maxMillis,
+// The game itself (headless; it reads no picture), within maxFrames frames
+// and maxMillis of wall-clock time per file; at most `concurrent` checks run
+// at once, the others wait their turn.
+std::unique_ptr<TReplayChecker> MakeGameReplayChecker(uint64_t maxFrames, uint32_t maxMillis,
                                                       int concurrent);

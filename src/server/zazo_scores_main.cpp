@@ -10,13 +10,13 @@
 #include <string>
 #include <thread>
 
-#include "platform/program_env.h"
 #include "relay/relay_service.h"
 #include "server/http_front.h"
 #include "server/local_board.h"
 #include "server/replay_check.h"
 #include "server/score_service.h"
 #include "server/score_store.h"
+#include "system/program_env.h"
 
 namespace {
 
@@ -169,7 +169,7 @@ int main(int argc, char** argv) {
   }
   const unsigned cores = std::thread::hardware_concurrency();
   std::unique_ptr<TReplayChecker> checker =
-      MakeGameReplayChecker(assets, static_cast<uint64_t>(replayFrames),
+      MakeGameReplayChecker(static_cast<uint64_t>(replayFrames),
                             static_cast<uint32_t>(replaySeconds * 1000), cores ? cores : 1);
   TScoreService service(*store, *checker, LogLine);
   // Online matches meet through the relay; the board serves on without it

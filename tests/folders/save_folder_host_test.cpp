@@ -12,10 +12,10 @@
 #include <iterator>
 #include <string>
 
-#include "platform/program_env.h"
 #include "platform/sdl_host.h"
 #include "platform/sound_system.h"
 #include "score/score_signature.h"
+#include "system/program_env.h"
 
 namespace {
 

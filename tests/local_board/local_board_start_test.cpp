@@ -1,7 +1,7 @@
 // The game's start of the local score board: where the server program is
 // looked for, what it is started with, that it is detached, and the wait for
 // the page opener.
-#include "platform/local_board_start.h"
+#include "system/local_board_start.h"
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -16,9 +16,9 @@
 #include <string>
 #include <thread>
 
-#include "platform/page_opener.h"
 #include "platform/sdl_host.h"
 #include "score/score_signature.h"
+#include "system/page_opener.h"
 
 namespace {
 

@@ -127,30 +127,32 @@ TEST(DisplaySwitch, ToggleTwiceReturnsWindowPlacementAndBorder) {
   EXPECT_EQ(display.log, "leave restore border cursor ");
 }
 
-TEST(DisplaySwitch, NoUsableDepthReportsTheBitCountErrorAndNextToggleRecovers) {
-  TFakeDisplay display;
-  display.modes = {{640, 480, 8}};
-  TDXDraw dx(display);
-  dx.InitializeDisplay();
-  ASSERT_EQ(dx.fullScreenBitCount, 0);
-  try {
-    dx.ToggleFullScreen();
-    FAIL() << "expected an error";
-  } catch (const TDisplayError& e) {
-    EXPECT_STREQ(e.what(), "8, 16, 24, 32 のいずれかの値でなければなりません");
+TEST(DisplaySwitch, NoUsableDepthReportsTheBitCountErrorAndLeavesTheWindowAsItWas) {
+  // Only 8 bits at 640 x 480, and a display that answered no mode at all.
+  for (const std::vector<TDisplayMode>& modes :
+       {std::vector<TDisplayMode>{{640, 480, 8}}, std::vector<TDisplayMode>{}}) {
+    TFakeDisplay display;
+    display.modes = modes;
+    TDXDraw dx(display);
+    dx.InitializeDisplay();
+    ASSERT_EQ(dx.fullScreenBitCount, 0);
+    for (int attempt = 0; attempt < 2; attempt++) {
+      try {
+        dx.ToggleFullScreen();
+        FAIL() << "expected an error";
+      } catch (const TDisplayError& e) {
+        EXPECT_STREQ(e.what(), "8, 16, 24, 32 のいずれかの値でなければなりません");
+      }
+      // Still the bordered window in its place, initialized, not full screen.
+      EXPECT_FALSE(dx.doFullScreen);
+      EXPECT_TRUE(dx.Initialized());
+      EXPECT_TRUE(display.bordered);
+      EXPECT_FALSE(display.covering);
+      EXPECT_EQ(display.placement.x, 100);
+      EXPECT_EQ(dx.displayBitCount, 8);
+      EXPECT_EQ(display.log, "");
+    }
   }
-  // Finalized, borderless, still marked full screen; the bit count unchanged.
-  EXPECT_TRUE(dx.doFullScreen);
-  EXPECT_FALSE(dx.Initialized());
-  EXPECT_FALSE(display.bordered);
-  EXPECT_FALSE(display.covering);
-  EXPECT_EQ(dx.displayBitCount, 8);
-
-  dx.ToggleFullScreen();
-  EXPECT_FALSE(dx.doFullScreen);
-  EXPECT_TRUE(dx.Initialized());
-  EXPECT_TRUE(display.bordered);
-  EXPECT_EQ(display.placement.x, 100);
 }
 
 TEST(DisplaySwitch, RefusedModeReportsTheModeErrorAndNextToggleRecovers) {
@@ -187,8 +189,8 @@ TEST(DisplaySwitch, DisplaySmallerThanTheFrameOffersNoMode) {
   EXPECT_EQ(dx.fullScreenBitCount, 0);
   EXPECT_THROW(dx.ToggleFullScreen(), TDisplayError);
   EXPECT_FALSE(display.covering);
-  dx.ToggleFullScreen();
   EXPECT_TRUE(display.bordered);
+  EXPECT_FALSE(dx.doFullScreen);
 }
 
 TEST(DisplaySwitch, BitCountAcceptsOnlyTheFourDepths) {

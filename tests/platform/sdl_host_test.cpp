@@ -18,10 +18,10 @@
 #include <string>
 
 #include "app/main.h"
-#include "platform/program_env.h"
 #include "render/bitmap.h"
 #include "score/score_signature.h"
 #include "support/heap_counter.h"
+#include "system/program_env.h"
 
 namespace {
 

@@ -17,8 +17,8 @@
 #include <sstream>
 #include <string>
 
-#include "platform/page_opener.h"
 #include "score/best_score_file.h"
+#include "system/page_opener.h"
 
 namespace fs = std::filesystem;
 

@@ -170,10 +170,10 @@ TEST(RelayBoundsTest, TheFirstReplayThatReproducesIsKeptOncePerMatch) {
   guest.Close(200);
   ASSERT_TRUE(UploadMatchReplay("127.0.0.1", relay.Port(), code, replay, 3000, &error)) << error;
   const std::string rematch = "zazo-puzzle-replay 1\ngame versus2\nresult 0 1 - - def\nend game\n";
+  ASSERT_TRUE(PollUntil([&] { return relay.Relay().Stats().matchesKept.load() >= 1; }, 5000, host));
   checker.accept = false;  // the rematch's replay does not reproduce
   ASSERT_TRUE(UploadMatchReplay("127.0.0.1", relay.Port(), code, rematch, 3000, &error)) << error;
-  ASSERT_TRUE(PollUntil([&] { return relay.Relay().Stats().matchesKept.load() >= 1; }, 5000, host));
-  host.Poll(200);
+  host.Poll(300);
   const auto matches = dir->RecentMatches(10);
   ASSERT_EQ(matches.size(), 1u);
   EXPECT_EQ(matches[0].hostName, "あき");

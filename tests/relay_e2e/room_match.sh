@@ -136,6 +136,12 @@ grep -q "ホスト" <<< "$page" && grep -q "$CODE" <<< "$page" || e2e_fail "the 
 link=$(grep -oE '/score/matches/[0-9]+\.zzr' <<< "$page" | head -n 1)
 curl -s "$BOARD$link" > "$E2E_TMP/kept.zzr"
 cmp -s "$E2E_TMP/kept.zzr" "$host_replay" || e2e_fail "the kept replay is not the players' replay"
+# The title's meeting menu: O opens it, the third row makes a room.
+game "$E2E_TMP/game4" menu --name メニュー
+MENU_PID=$LAST_PID
+MENU_WIN=$(window_of "$MENU_PID") || e2e_fail "no window for the menu"
+for k in o Down Down Return; do xdotool key --window "$MENU_WIN" "$k"; done
+wait_log "$E2E_TMP/menu.log" "^room [2-9A-HJ-NP-Z]{6}$" 10
 stop_all
 PIDS=()
 

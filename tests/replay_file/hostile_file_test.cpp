@@ -20,7 +20,7 @@ class HostileReplay : public ::testing::Test {
   static void TearDownTestSuite() { delete good_; }
 
   static TReplaySummary Check(const std::string& text, TReplayLimits limits = {}) {
-    return SummarizeReplay(text, ZAZO_BINARY_DIR "/", limits);
+    return SummarizeReplay(text, limits);
   }
   // The good text with the first line starting with `prefix` replaced.
   static std::string WithLine(const std::string& prefix, const std::string& line) {

@@ -46,7 +46,7 @@ void CheckReplay(const std::string& path, const TLiveEnd& live, std::set<std::st
     if (games[0].clocks[k] < games[0].clocks[k - 1]) *crossedWrap = true;
   }
 
-  const TReplaySummary s = SummarizeReplay(text, ZAZO_BINARY_DIR "/", TReplayLimits());
+  const TReplaySummary s = SummarizeReplay(text, TReplayLimits());
   ASSERT_EQ(s.status, TReplayStatus::kOk) << s.message;
   ASSERT_EQ(s.games.size(), 1u);
   EXPECT_EQ(s.games[0].scoreText, live.scoreText);
@@ -130,8 +130,7 @@ TEST(ReplayRoundTrip, GameLeftForTheTitleKeepsItsLevel) {
   live.WritePending();
   ASSERT_EQ(live.ends.size(), 1u);
   EXPECT_EQ(live.ends.begin()->second.sceneAtEnd, kSceneTitle);
-  const TReplaySummary s =
-      SummarizeReplay(ReadText(live.ends.begin()->first), ZAZO_BINARY_DIR "/", TReplayLimits());
+  const TReplaySummary s = SummarizeReplay(ReadText(live.ends.begin()->first), TReplayLimits());
   ASSERT_EQ(s.status, TReplayStatus::kOk) << s.message;
   EXPECT_EQ(s.games[0].level, 99);
   EXPECT_EQ(s.games[0].scoreText, "-");
@@ -155,7 +154,7 @@ TEST(ReplayRoundTrip, GameWithoutItsMusicStillChecks) {
   const std::string line = text.substr(music + 1, text.find('\n', music + 1) - music - 1);
   EXPECT_EQ(line.find('1'), std::string::npos) << line;
   EXPECT_NE(line.find(" 0"), std::string::npos) << line;
-  const TReplaySummary s = SummarizeReplay(text, ZAZO_BINARY_DIR "/", TReplayLimits());
+  const TReplaySummary s = SummarizeReplay(text, TReplayLimits());
   EXPECT_EQ(s.status, TReplayStatus::kOk) << s.message;
   std::set<std::string> modes;
   bool crossedWrap = false;

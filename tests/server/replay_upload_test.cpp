@@ -34,7 +34,7 @@ class ReplayUploadTest : public ::testing::Test {
     replay_ = ReadReplay("single_game_over.zzr");
     ASSERT_FALSE(replay_.empty());
     store_ = FreshStore("sqlite");
-    checker_ = MakeGameReplayChecker(ZAZO_BINARY_DIR "/", 2000000, 30000, 2);
+    checker_ = MakeGameReplayChecker(2000000, 30000, 2);
     service_ = std::make_unique<TScoreService>(*store_, *checker_, [](const std::string&) {});
   }
   TWebReply Upload(const std::string& body, const std::string& expected = "") {

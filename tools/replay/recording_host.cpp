@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "files/regular_file.h"
 #include "render/bitmap.h"
+#include "system/regular_file.h"
 
 namespace {
 // Whether dir + relPath is a regular file. Builds the path in a fixed buffer:

@@ -62,9 +62,9 @@ int RunReplayFile(std::string_view text, const std::string& name, const TReplayO
   return 0;
 }
 
-int PrintReplaySummary(std::string_view text, const std::string& name, const std::string& assetsDir,
-                       const TReplayLimits& limits, FILE* out) {
-  const TReplaySummary s = SummarizeReplay(text, assetsDir, limits);
+int PrintReplaySummary(std::string_view text, const std::string& name, const TReplayLimits& limits,
+                       FILE* out) {
+  const TReplaySummary s = SummarizeReplay(text, limits);
   switch (s.status) {
     case TReplayStatus::kOk:
       break;

@@ -23,5 +23,5 @@ int RunReplayFile(std::string_view text, const std::string& name, const TReplayO
 // --summary: one line "game MODE SCORE LEVEL SCORETEXT SIGNATURE" per game on
 // out. Exit status 0; 2 for a malformed file or another version; 3 for a
 // file that does not reproduce or goes beyond the limits.
-int PrintReplaySummary(std::string_view text, const std::string& name, const std::string& assetsDir,
-                       const TReplayLimits& limits, FILE* out);
+int PrintReplaySummary(std::string_view text, const std::string& name, const TReplayLimits& limits,
+                       FILE* out);

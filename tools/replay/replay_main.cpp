@@ -3,13 +3,15 @@
 //
 //   zazo-replay [--assets DIR] [--dump-every N] [--screenshot FILE.bmp] FILE
 //   zazo-replay --summary [--max-frames N] [--max-millis MS] REPLAY
+//   zazo-replay --help | --version
+//
+// Options come in any order, before or after the file.
 //
 // FILE '-' reads standard input. Exit status 0; 2 for a usage, script or
 // replay file error (naming the line) or a replay of another version; 1 when
 // a file cannot be read or written; with --summary 3 for a replay that does
 // not reproduce or goes beyond the limits.
-#include <unistd.h>
-
+#include <CLI/CLI.hpp>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
@@ -19,27 +21,10 @@
 #include "replay_file_run.h"
 #include "replay_runner.h"
 #include "replay_script.h"
+#include "system/program_env.h"
+#include "system/program_options.h"
 
 namespace {
-
-int Usage() {
-  std::fprintf(stderr,
-               "usage: zazo-replay [--assets DIR] [--dump-every N] [--screenshot FILE.bmp] "
-               "FILE\n"
-               "       zazo-replay --summary [--max-frames N] [--max-millis MS] REPLAY\n");
-  return 2;
-}
-
-// The folder of this program, ending in '/'.
-std::string ProgramDir() {
-  char path[4096];
-  ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
-  if (n <= 0) return "./";
-  path[n] = '\0';
-  std::string p(path);
-  size_t slash = p.rfind('/');
-  return slash == std::string::npos ? "./" : p.substr(0, slash + 1);
-}
 
 bool ReadAll(const std::string& name, std::string* text) {
   if (name == "-") {
@@ -61,40 +46,35 @@ bool ReadAll(const std::string& name, std::string* text) {
 
 int main(int argc, char** argv) {
   TReplayOptions options;
-  options.assetsDir = ProgramDir();
+  options.assetsDir = ProgramFolder();
   std::string scriptName;
   bool summary = false;
   TReplayLimits limits;
-  for (int i = 1; i < argc; i++) {
-    std::string a = argv[i];
-    if (a == "--assets" && i + 1 < argc) {
-      options.assetsDir = argv[++i];
-      if (!options.assetsDir.empty() && options.assetsDir.back() != '/') options.assetsDir += '/';
-    } else if (a == "--dump-every" && i + 1 < argc) {
-      char* end = nullptr;
-      long n = std::strtol(argv[++i], &end, 10);
-      if (!end || *end != '\0' || n < 1 || n > 100000000) return Usage();
-      options.dumpEvery = static_cast<int>(n);
-    } else if (a == "--summary") {
-      summary = true;
-    } else if ((a == "--max-frames" || a == "--max-millis") && i + 1 < argc) {
-      char* end = nullptr;
-      long long n = std::strtoll(argv[++i], &end, 10);
-      if (!end || *end != '\0' || n < 1 || n > 4000000000LL) return Usage();
-      if (a == "--max-frames") {
-        limits.maxFrames = static_cast<uint64_t>(n);
-      } else {
-        limits.maxMillis = static_cast<uint32_t>(n);
-      }
-    } else if (a == "--screenshot" && i + 1 < argc) {
-      options.screenshotPath = argv[++i];
-    } else if (scriptName.empty() && (a == "-" || a.rfind("--", 0) != 0)) {
-      scriptName = a;
-    } else {
-      return Usage();
-    }
-  }
-  if (scriptName.empty()) return Usage();
+  CLI::App app{
+      "Runs the game headless from a script or a replay file and prints its state, or "
+      "checks a replay file.",
+      "zazo-replay"};
+  AddVersionOption(app, "zazo-replay");
+  app.add_option("--assets", options.assetsDir, "Folder holding graph/ and system/")
+      ->option_text("DIR");
+  app.add_option("--dump-every", options.dumpEvery, "A state dump every N frames")
+      ->option_text("N")
+      ->check(CLI::Range(1, 100000000));
+  app.add_option("--screenshot", options.screenshotPath, "Write the last frame as a BMP picture")
+      ->option_text("FILE.bmp");
+  app.add_flag("--summary", summary,
+               "Check a replay file: one line per game; exit 3 when it does not reproduce");
+  app.add_option("--max-frames", limits.maxFrames, "With --summary: at most N frames")
+      ->option_text("N")
+      ->check(CLI::Range(1LL, 4000000000LL));
+  app.add_option("--max-millis", limits.maxMillis,
+                 "With --summary: at most MS milliseconds of running")
+      ->option_text("MS")
+      ->check(CLI::Range(1LL, 4000000000LL));
+  app.add_option("FILE", scriptName, "Script or replay file; - reads standard input")->required();
+  const int status = ParseProgramOptionsOrExit(app, argc, argv);
+  if (status >= 0) return status;
+  if (!options.assetsDir.empty() && options.assetsDir.back() != '/') options.assetsDir += '/';
 
   std::string text;
   if (!ReadAll(scriptName, &text)) {
@@ -102,7 +82,7 @@ int main(int argc, char** argv) {
                  std::strerror(errno));
     return 1;
   }
-  if (summary) return PrintReplaySummary(text, scriptName, options.assetsDir, limits, stdout);
+  if (summary) return PrintReplaySummary(text, scriptName, limits, stdout);
   if (LooksLikeReplayFile(text)) return RunReplayFile(text, scriptName, options, stdout);
   TReplayScript script;
   std::string error;

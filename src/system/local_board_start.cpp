@@ -1,4 +1,4 @@
-#include "platform/local_board_start.h"
+#include "system/local_board_start.h"
 
 #include <fcntl.h>
 #include <sys/wait.h>

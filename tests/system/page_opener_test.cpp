@@ -1,6 +1,6 @@
 // The page opener: openers started by clicks are all collected, none stays
 // behind as a zombie, even when more run at once than there are slots.
-#include "platform/page_opener.h"
+#include "system/page_opener.h"
 
 #include <gtest/gtest.h>
 #include <signal.h>

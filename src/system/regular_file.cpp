@@ -1,4 +1,4 @@
-#include "files/regular_file.h"
+#include "system/regular_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

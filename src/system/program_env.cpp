@@ -1,4 +1,4 @@
-#include "platform/program_env.h"
+#include "system/program_env.h"
 
 #include <fcntl.h>
 #include <langinfo.h>

@@ -1,4 +1,4 @@
-#include "platform/page_opener.h"
+#include "system/page_opener.h"
 
 #include <signal.h>
 #include <spawn.h>

@@ -15,8 +15,8 @@
 #include <optional>
 #include <string>
 
-#include "platform/program_env.h"
 #include "support/heap_counter.h"
+#include "system/program_env.h"
 
 namespace {
 

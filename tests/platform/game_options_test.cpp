@@ -1,0 +1,55 @@
+// zazo-puzzle's command line.
+#include "platform/game_options.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+int Parse(std::vector<const char*> args, TGameOptions* options, std::string* out,
+          std::string* err) {
+  args.insert(args.begin(), "zazo-puzzle");
+  return ParseGameOptions(static_cast<int>(args.size()), args.data(), options, out, err);
+}
+
+TEST(GameOptions, NoOptionPlaysAndWatchPlaysAReplay) {
+  TGameOptions o;
+  std::string out;
+  std::string err;
+  EXPECT_EQ(Parse({}, &o, &out, &err), -1);
+  EXPECT_FALSE(o.watch);
+  for (const auto& line :
+       std::vector<std::vector<const char*>>{{"--watch", "best.zzr"}, {"--watch=best.zzr"}}) {
+    EXPECT_EQ(Parse(line, &o, &out, &err), -1) << err;
+    EXPECT_TRUE(o.watch);
+    EXPECT_EQ(o.watchPath, "best.zzr");
+  }
+  // An empty name is still a file to watch (and then a clear error), not a game.
+  EXPECT_EQ(Parse({"--watch", ""}, &o, &out, &err), -1);
+  EXPECT_TRUE(o.watch);
+  // A second parse starts from nothing.
+  EXPECT_EQ(Parse({}, &o, &out, &err), -1);
+  EXPECT_FALSE(o.watch);
+}
+
+TEST(GameOptions, HelpListsTheOptionsAndBadLinesAreRefused) {
+  TGameOptions o;
+  std::string out;
+  std::string err;
+  EXPECT_EQ(Parse({"--help"}, &o, &out, &err), 0);
+  EXPECT_NE(out.find("--watch REPLAY"), std::string::npos) << out;
+  EXPECT_NE(out.find("--version"), std::string::npos) << out;
+  EXPECT_EQ(Parse({"--version"}, &o, &out, &err), 0);
+  EXPECT_EQ(out.rfind("zazo-puzzle ", 0), 0u) << out;
+
+  EXPECT_EQ(Parse({"--watch"}, &o, &out, &err), 2);
+  EXPECT_NE(err.find("--watch"), std::string::npos) << err;
+  EXPECT_EQ(Parse({"replay.zzr"}, &o, &out, &err), 2);
+  EXPECT_NE(err.find("replay.zzr"), std::string::npos) << err;
+  EXPECT_EQ(Parse({"--watch", "a", "--fullscreen"}, &o, &out, &err), 2);
+  EXPECT_NE(err.find("--fullscreen"), std::string::npos) << err;
+}
+
+}  // namespace
