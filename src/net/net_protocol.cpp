@@ -6,7 +6,6 @@
 #include "app/game_state.h"
 #include "replay/replay_format.h"
 
-
 namespace {
 
 // Appends little-endian fields to a fixed buffer; `ok` turns false for good

@@ -16,7 +16,7 @@ struct TReplayGameSummary {
   int32_t level = 0;  // final level
   std::string
       scoreText;  // the score text exactly as the score widget shows it; "-" for versus games
-  std::string signature;  // the signature exactly as the widget shows it; "-" for versus games
+  std::string signature;    // the signature exactly as the widget shows it; "-" for versus games
   TSeededGenerators start;  // the generators at the game's first frame
 };
 

@@ -25,16 +25,15 @@ std::string UtcDate(time_t t) {
   struct tm tmv;
   gmtime_r(&t, &tmv);
   char s[16];
-  std::snprintf(s, sizeof s, "%04d-%02d-%02d", tmv.tm_year + 1900, tmv.tm_mon + 1,
-                tmv.tm_mday);
+  std::snprintf(s, sizeof s, "%04d-%02d-%02d", tmv.tm_year + 1900, tmv.tm_mon + 1, tmv.tm_mday);
   return s;
 }
 
 bool ParseUtcDate(std::string_view date, time_t* dayStart) {
   int y = 0, m = 0, d = 0;
   if (date.size() != 10 || date[4] != '-' || date[7] != '-' || !Digits(date, 0, 4, &y) ||
-      !Digits(date, 5, 2, &m) || !Digits(date, 8, 2, &d) || y < 2000 || m < 1 || m > 12 ||
-      d < 1 || d > 31)
+      !Digits(date, 5, 2, &m) || !Digits(date, 8, 2, &d) || y < 2000 || m < 1 || m > 12 || d < 1 ||
+      d > 31)
     return false;
   struct tm tmv = {};
   tmv.tm_year = y - 1900;
@@ -61,8 +60,8 @@ TChallenge DailyChallenge(time_t dayStart, std::string_view secret) {
 }
 
 std::string ChallengeJson(const TChallenge& c) {
-  return "{\"id\":\"" + c.id + "\",\"date\":\"" + c.date + "\",\"seed\":" +
-         std::to_string(c.seed) + ",\"ends\":\"" + c.ends + "\"}";
+  return "{\"id\":\"" + c.id + "\",\"date\":\"" + c.date + "\",\"seed\":" + std::to_string(c.seed) +
+         ",\"ends\":\"" + c.ends + "\"}";
 }
 
 bool IsDealtStart(const TCheckedGame& g, uint32_t seed, std::string* why) {

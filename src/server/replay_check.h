@@ -15,8 +15,8 @@ struct TCheckedGame {
   std::string mode;  // "single", "advanced", "versus2" or "versusai"
   int32_t score = 0;
   int32_t level = 0;
-  std::string scoreText;  // "-" for versus games
-  std::string signature;  // "-" for versus games
+  std::string scoreText;    // "-" for versus games
+  std::string signature;    // "-" for versus games
   TSeededGenerators start;  // the generators at the game's first frame
 };
 

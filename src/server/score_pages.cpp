@@ -32,9 +32,8 @@ std::string Row(const TStoredEntry& e, bool mine) {
   r += "<td>" + HtmlEscape(FormatPlayedAt(e.entry.playedAt)) + "</td>";
   r += "<td class=\"n\">" + std::to_string(e.entry.frameRate - 1) + "</td>";
   r += "<td>" + HtmlEscape(e.name) + "</td>";
-  r += e.verified
-           ? "<td class=\"verified\">&#10004; 検証済み <span class=\"en\">verified</span>"
-           : "<td class=\"plain\">未検証 <span class=\"en\">plain</span>";
+  r += e.verified ? "<td class=\"verified\">&#10004; 検証済み <span class=\"en\">verified</span>"
+                  : "<td class=\"plain\">未検証 <span class=\"en\">plain</span>";
   if (e.hasReplay)
     r += " <a class=\"replay\" href=\"" + ReplayPath(e) +
          "\" download>リプレイ <span class=\"en\">replay</span></a>";
@@ -130,8 +129,9 @@ std::string DailyPage(const TChallenge& c, const std::vector<TStoredEntry>& rows
                       const std::string& today, bool verifiedOnly) {
   std::string p = Head("今日のチャレンジ / Daily challenge " + c.date);
   p += "<h1>チャレンジ <span class=\"en\">Daily challenge</span> " + c.date + "</h1>\n";
-  p += "<p>" + std::string(c.date == today ? "本日 <span class=\"en\">today</span>, "
-                                            : "終了 <span class=\"en\">ended</span>, ") +
+  p += "<p>" +
+       std::string(c.date == today ? "本日 <span class=\"en\">today</span>, "
+                                   : "終了 <span class=\"en\">ended</span>, ") +
        std::to_string(rows.size()) +
        " 人 <span class=\"en\">players</span> &mdash; 各プレイヤーの最高記録 <span "
        "class=\"en\">each player's best " +

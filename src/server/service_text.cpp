@@ -38,10 +38,9 @@ std::string EntryJson(const TStoredEntry& e, const std::string* token) {
       "{\"rank\":" + std::to_string(e.rank) + ",\"score\":" + std::to_string(e.entry.score) +
       ",\"level\":" + std::to_string(e.entry.level) + ",\"date\":\"" +
       JsonEscape(FormatPlayedAt(e.entry.playedAt)) +
-      "\",\"fps\":" + std::to_string(e.entry.frameRate - 1) + ",\"name\":\"" +
-      JsonEscape(e.name) + "\",\"verified\":" + (e.verified ? "true" : "false") +
-      ",\"id\":" + std::to_string(e.id) + ",\"challenge\":\"" + JsonEscape(e.challenge) +
-      "\",\"replay\":\"" + ReplayPath(e) + "\"";
+      "\",\"fps\":" + std::to_string(e.entry.frameRate - 1) + ",\"name\":\"" + JsonEscape(e.name) +
+      "\",\"verified\":" + (e.verified ? "true" : "false") + ",\"id\":" + std::to_string(e.id) +
+      ",\"challenge\":\"" + JsonEscape(e.challenge) + "\",\"replay\":\"" + ReplayPath(e) + "\"";
   if (token) j += ",\"token\":\"" + JsonEscape(*token) + "\"";
   return j + "}";
 }

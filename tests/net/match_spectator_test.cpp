@@ -92,8 +92,8 @@ TEST(MatchSpectatorTest, FollowsTheWholeMatchBehindAndEndsTheSame) {
       leaveSent = true;
     }
   }
-  EXPECT_EQ(feed.sent, 0);  // a spectator sends nothing
-  EXPECT_NE(spectator.engine->OpponentName()[0], '\0');  // a player's name
+  EXPECT_EQ(feed.sent, 0);                                 // a spectator sends nothing
+  EXPECT_NE(spectator.engine->OpponentName()[0], '\0');    // a player's name
   EXPECT_GE(maxBehind, TMatchEngine::kSpectatorLag - 10);  // three seconds, less the input delay
   EXPECT_EQ(spectator.engine->Phase(), TMatchPhase::kEnded);
   EXPECT_EQ(spectator.engine->TicksRun(), pair.host.engine->TicksRun());

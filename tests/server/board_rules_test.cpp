@@ -56,8 +56,7 @@ class BoardTest : public ::testing::Test {
     return service_->Handle({"POST", path, std::move(params), body, false, std::move(cookies)});
   }
   TWebReply Rename(int64_t id, const std::string& name,
-                   std::map<std::string, std::string> cookies = {},
-                   const std::string& token = "") {
+                   std::map<std::string, std::string> cookies = {}, const std::string& token = "") {
     std::map<std::string, std::string> p = {{"id", std::to_string(id)}, {"name", name}};
     if (!token.empty()) p["token"] = token;
     return service_->Handle({"POST", "/score/name", p, "", true, std::move(cookies)});
@@ -111,8 +110,8 @@ TEST_F(BoardTest, TheDailyChallengeIsDealtFromTheBoardsSecret) {
 TEST_F(BoardTest, OnlyTheDealtStartVerifiesForAChallenge) {
   const uint32_t seed = TodaySeed();
   checker_.result.games = {DealtGame(5000, seed)};
-  TWebReply r = Post("/score/api/replay", {{"challenge", "daily-2026-12-08"}, {"name", "Aki"}},
-                     "REPLAY");
+  TWebReply r =
+      Post("/score/api/replay", {{"challenge", "daily-2026-12-08"}, {"name", "Aki"}}, "REPLAY");
   ASSERT_EQ(r.status, 200) << r.body;
   EXPECT_EQ(JsonField(r.body, "verified"), "true");
   EXPECT_EQ(JsonField(r.body, "challenge"), "daily-2026-12-08");
@@ -195,8 +194,8 @@ TEST_F(BoardTest, TheDailyTableCountsEachPlayersBestRun) {
   const uint32_t seed = TodaySeed();
   auto play = [&](int score, int second, const std::string& name) {
     checker_.result.games = {DealtGame(score, seed, second)};
-    const TWebReply r = Post("/score/api/replay",
-                             {{"challenge", "daily-2026-12-08"}, {"name", name}}, "R");
+    const TWebReply r =
+        Post("/score/api/replay", {{"challenge", "daily-2026-12-08"}, {"name", name}}, "R");
     EXPECT_EQ(r.status, 200) << r.body;
   };
   play(300, 1, "Aki");
@@ -221,16 +220,14 @@ TEST_F(BoardTest, TheDailyTableCountsEachPlayersBestRun) {
 
 TEST_F(BoardTest, OnlyTheOwnerNamesAnEntry) {
   const std::string mine = ScoreText(1234, 5, 1), theirs = ScoreText(4321, 5, 2);
-  const TWebReply reg =
-      Get("/score/", {{"mode", "reg"}, {"score", mine}, {"p", Sign(mine)}});
+  const TWebReply reg = Get("/score/", {{"mode", "reg"}, {"score", mine}, {"p", Sign(mine)}});
   TStoredEntry e, other;
   ASSERT_TRUE(store_->Find(mine, &e));
   const std::string token = CookieToken(reg, e.id);
   ASSERT_EQ(token.size(), 32u);
   // Registering again (anyone can: the text is public) gives no cookie.
-  EXPECT_EQ(CookieToken(Get("/score/", {{"mode", "reg"}, {"score", mine}, {"p", Sign(mine)}}),
-                        e.id),
-            "");
+  EXPECT_EQ(
+      CookieToken(Get("/score/", {{"mode", "reg"}, {"score", mine}, {"p", Sign(mine)}}), e.id), "");
   const TWebReply regOther =
       Get("/score/", {{"mode", "reg"}, {"score", theirs}, {"p", Sign(theirs)}});
   ASSERT_TRUE(store_->Find(theirs, &other));
@@ -261,13 +258,13 @@ TEST_F(BoardTest, OnlyTheOwnerNamesAnEntry) {
 
 TEST_F(BoardTest, TheGameHandsItsUploadsTokenToTheBrowser) {
   checker_.result.games = {DealtGame(900, TodaySeed())};
-  const TWebReply up =
-      Post("/score/api/replay", {{"challenge", "daily-2026-12-08"}}, "R");
+  const TWebReply up = Post("/score/api/replay", {{"challenge", "daily-2026-12-08"}}, "R");
   const std::string token = JsonField(up.body, "token");
   const int64_t id = std::stoll(JsonField(up.body, "id"));
   const std::string text = ScoreText(900, 7, 9);
   // The page with the token: the cookie, and the address without the token.
-  TWebReply r = Get("/score/", {{"mode", "reg"}, {"score", text}, {"p", Sign(text)}, {"token", token}});
+  TWebReply r =
+      Get("/score/", {{"mode", "reg"}, {"score", text}, {"p", Sign(text)}, {"token", token}});
   EXPECT_EQ(r.status, 303);
   EXPECT_EQ(r.location, "/score/?mode=reg&score=" + text + "&p=" + Sign(text));
   EXPECT_EQ(CookieToken(r, id), token);

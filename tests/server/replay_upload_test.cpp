@@ -100,7 +100,8 @@ TEST_F(ReplayUploadTest, AChallengeVerifiesOnlyTheGamePlayedFromItsDealtStart) {
   const time_t now = time(nullptr);
   service_ = std::make_unique<TScoreService>(
       *store_, *checker_, [](const std::string&) {}, [now] { return now; }, options);
-  const std::string challenge = service_->Handle({"GET", "/score/api/challenge/daily", {}, "", false}).body;
+  const std::string challenge =
+      service_->Handle({"GET", "/score/api/challenge/daily", {}, "", false}).body;
   const std::string id = challenge.substr(challenge.find("daily-"), 16);
   const size_t seedAt = challenge.find("\"seed\":") + 7;
   const uint32_t seed = static_cast<uint32_t>(std::stoul(challenge.substr(seedAt)));

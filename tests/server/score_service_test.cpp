@@ -127,7 +127,8 @@ TEST_F(ServiceTest, NamesAreCheckedAndShownEscapedEverywhere) {
   const auto [cookie, token] = OwnerCookie(Register(text, sig));
   ASSERT_FALSE(token.empty());
   const std::string evil = "<img src=x>\"'&";
-  TWebReply r = Post("/score/name", {{"score", text}, {"p", sig}, {"name", evil}, {"token", token}});
+  TWebReply r =
+      Post("/score/name", {{"score", text}, {"p", sig}, {"name", evil}, {"token", token}});
   EXPECT_EQ(r.status, 303);
   EXPECT_EQ(r.location, "/score/?mode=reg&score=" + text + "&p=" + sig);
   for (const TWebReply& page : {Register(text, sig), Get("/score/", {{"all", "1"}})}) {
