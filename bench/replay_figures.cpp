@@ -16,6 +16,7 @@
 #include "app/main.h"
 #include "figures.h"
 #include "recording_host.h"
+#include "replay/replay_file_reader.h"
 #include "replay/replay_player.h"
 #include "replay/replay_recorder.h"
 #include "replay/replay_summary.h"
@@ -95,7 +96,7 @@ TReplayFigures BenchLongReplay() {
     figures.gameMs = elapsed;
     figures.endedByGameOver = form->scene == kSceneGameOver;
     std::string text;
-    ReadReplayFile(recorder.LastWrittenPath().c_str(), 64u << 20, &text, &error);
+    ReadReplayFileText(recorder.LastWrittenPath().c_str(), 64u << 20, &text, &error);
     figures.bytes = text.size();
     double best = 1e30;
     for (int run = 0; run < 3; run++) {

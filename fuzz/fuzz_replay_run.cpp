@@ -9,9 +9,9 @@
 
 #include "app/main.h"
 #include "fuzz_check.h"
+#include "input_script.h"
 #include "recording_host.h"
-#include "replay_runner.h"
-#include "replay_script.h"
+#include "script_runner.h"
 #include "soak/soak_checks.h"
 
 namespace {
@@ -20,9 +20,9 @@ constexpr int32_t kMaxFrames = 400;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
-  TReplayScript script;
+  TInputScript script;
   std::string error;
-  if (!ParseReplayScript(text, &script, &error)) return 0;
+  if (!ParseInputScript(text, &script, &error)) return 0;
 
   TRecordingHost host("");
   host.readPictures = false;  // empty sheets: the rules are what is tested
@@ -36,10 +36,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   // Events keep their file order within a frame; frames past the cap are
   // folded onto the last frames so that late input still arrives.
-  std::vector<TReplayEvent> events = script.events;
-  for (TReplayEvent& e : events) e.frame = std::min(e.frame, kMaxFrames);
+  std::vector<TScriptEvent> events = script.events;
+  for (TScriptEvent& e : events) e.frame = std::min(e.frame, kMaxFrames);
   std::stable_sort(events.begin(), events.end(),
-                   [](const TReplayEvent& a, const TReplayEvent& b) { return a.frame < b.frame; });
+                   [](const TScriptEvent& a, const TScriptEvent& b) { return a.frame < b.frame; });
   const int32_t frames = std::min(std::max(script.frames, int32_t(1)), kMaxFrames);
   bool boardBuilt = false;
   size_t next = 0;
@@ -47,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (int32_t frame = 1; frame <= frames && !host.closed; frame++) {
     host.clock = 16u * uint32_t(frame);
     while (next < events.size() && events[next].frame <= frame && !host.closed) {
-      DeliverReplayEvent(events[next++], form);
+      DeliverScriptEvent(events[next++], form);
     }
     if (host.closed) break;
     const int32_t before = form.scene;

@@ -11,7 +11,7 @@
 
 #include "app/main.h"
 #include "platform/sdl_host.h"
-#include "replay/replay_format.h"
+#include "replay/replay_file_reader.h"
 #include "replay/replay_host.h"
 #include "replay/replay_player.h"
 #include "system/program_env.h"
@@ -57,13 +57,13 @@ struct TWatchControls {
 
 int WatchReplay(const char* path) {
   std::string text, error;
-  if (!ReadReplayFile(path, kMaxFileBytes, &text, &error)) {
+  if (!ReadReplayFileText(path, kMaxFileBytes, &text, &error)) {
     std::fprintf(stderr, "Zazo Puzzle: cannot watch %s\n", error.c_str());
     return 2;
   }
   std::vector<TReplayGame> games;
   int line = 0;
-  const TReplayParseError parsed = ParseReplay(text, kMaxWatchFrames, &games, &line, &error);
+  const TReplayParseError parsed = ParseReplayFile(text, kMaxWatchFrames, &games, &line, &error);
   if (parsed == TReplayParseError::kWrongVersion) {
     std::fprintf(stderr,
                  "Zazo Puzzle: %s was not written by this version of the game and cannot be "

@@ -29,6 +29,7 @@
 #include "platform/window_icon.h"
 #include "replay/replay_recorder.h"
 #include "replay/replay_tap.h"
+#include "settings/settings_file.h"
 #include "system/program_env.h"
 
 namespace {
@@ -59,6 +60,11 @@ int main(int argc, char** argv) {
   // Pictures and sounds beside the program or installed under share/; the
   // best score in the program's own save/ or the per-user data folder.
   TSdlHost host(ChooseGameFolders(ProgramFolder()));
+  // The player's settings, read before the window opens (its size).
+  TSettingsStore settings(UserConfigFolder(),
+                          [](const std::string& folder) { return MakeFolderPath(folder, 0700); });
+  settings.Load(stderr);
+  host.AttachSettings(&settings);
   TReplayRecorder replays(host.SaveDir() + "replays/");
   // In a network match the game reads the match's clock and music results.
   TMatchHost matchHost(host);
@@ -81,6 +87,9 @@ int main(int argc, char** argv) {
     host.ShowErrorBox("unknown error during start-up");
   }
   host.ShowWindow();
+  // Volumes, the display toggles and full screen as the player left them,
+  // before the first frame.
+  host.ApplyStartSettings();
   TMatchSession match(form, matchHost, host, replays);
   if (options.host || !options.join.empty()) {
     std::string error;
@@ -103,8 +112,10 @@ int main(int argc, char** argv) {
     WriteFinishedReplay(host, replays);
     if (host.QuitRequested()) break;
     host.RepaintIfNeeded();
-    // Idle: sleep 1 ms, then at most one frame (none while paused).
-    SDL_Delay(1);
+    // Idle: asleep until the next frame is due or an event comes, then at
+    // most one frame (none while paused). Waking once a frame instead of
+    // every millisecond runs the same frames at the same clock readings.
+    host.SleepUntilDue(host.Paused() ? 16u : form.MsToNextFrame(host.Clock()));
     try {
       if (match.Frame()) continue;  // the match runs the frames
     } catch (const std::exception& e) {
@@ -128,9 +139,13 @@ int main(int argc, char** argv) {
   WriteFinishedReplay(host, replays);
   host.match = nullptr;
   host.meeting = nullptr;
+  // A game still in play when the window closes ends here: its end is taken
+  // before anything is torn down, and written once the window is gone.
+  replays.EndSession(form);
   form.FormDestroy();  // saves the best score, first of all
   // Gone from the screen at once; the sound's one-second wait follows unseen.
   host.HideWindow();
+  WriteFinishedReplay(host, replays);
   host.ShutdownSound();
   host.DestroyWindow();
   SDL_Quit();

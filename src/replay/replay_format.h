@@ -1,4 +1,7 @@
-// The replay file: a text a person can read, holding one or more games.
+// The replay file (.zzr): a text a person can read, holding one or more games
+// as the game recorded them. Not to be confused with the harness's input
+// scripts (tools/replay), which list inputs by hand. replay_file_writer.h
+// writes it, replay_file_reader.h reads it; this header holds what both share.
 //
 //   zazo-puzzle-replay 1                    the version line
 //   game single                             mode: single advanced versus2 versusai
@@ -27,7 +30,6 @@
 #include <cstdint>
 #include <span>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "app/game_state.h"
@@ -78,45 +80,6 @@ struct TReplayGame {
 
 // "single", "advanced", "versus2" or "versusai", from the mode flags.
 const char* ReplayModeName(const TGameState& s);
-
-// A fixed buffer that text is appended to; never allocates. When the text
-// does not fit, `full` is set and the text is cut.
-struct TTextBuffer {
-  char* data;
-  size_t capacity;
-  size_t length = 0;
-  bool full = false;
-  void Printf(const char* format, ...) __attribute__((format(printf, 2, 3)));
-  void Append(const char* text, size_t n);
-};
-
-// The state lines (from "state" to "end state" inclusive).
-void AppendStateText(const TGameState& s, TTextBuffer& out);
-// An upper bound of the state lines' length.
-constexpr size_t kStateTextMax = 96 * 1024;
-
-// The MD5 (32 hex digits) of the state's text; allocates nothing: `scratch`
-// must hold kStateTextMax bytes.
-void StateDigest(const TGameState& s, char* scratch, char out[33]);
-
-// The whole file: the version line, then each game.
-std::string FormatReplay(std::span<const TReplayGameView> games);
-
-// Why a text was not read.
-enum class TReplayParseError { kNone, kMalformed, kWrongVersion, kOverLimit };
-
-// Reads a replay file's text into *games. On failure returns the kind, with
-// *line the 1-based line at fault and *error a reason ("line 12: ..."):
-// kWrongVersion for a first line other than this version's (or no replay at
-// all), kOverLimit when the games hold more than maxFrames frames together,
-// kMalformed for anything else. Never crashes, and allocates no more than a
-// small multiple of the text's size.
-TReplayParseError ParseReplay(std::string_view text, uint64_t maxFrames,
-                              std::vector<TReplayGame>* games, int* line, std::string* error);
-
-// Reads a whole file of at most maxBytes into *text; false with *error
-// ("<path>: <reason>") when it cannot be read or is larger.
-bool ReadReplayFile(const char* path, size_t maxBytes, std::string* text, std::string* error);
 
 // Checks a start state against what a game can hold at its first frame
 // (scene 150, the loop running, the board's place, flags 0 or 1, values in

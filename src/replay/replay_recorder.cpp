@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "app/main.h"
+#include "replay/replay_file_reader.h"
+#include "replay/replay_file_writer.h"
 #include "score/atomic_file.h"
 
 namespace {
@@ -187,7 +189,7 @@ bool TReplayRecorder::WritePending(std::string* error) {
   game.inputs = {inputs_.get(), inputCount_};
   game.music = {music_.get(), musicCount_};
   game.result = result_;
-  const std::string text = FormatReplay({&game, 1});
+  const std::string text = FormatReplayFile({&game, 1});
   const char* mode = ReplayModeName(*start_);
 
   if (mkdir(folder_.c_str(), 0777) != 0 && errno != EEXIST) {
@@ -227,7 +229,7 @@ bool TReplayRecorder::WritePending(std::string* error) {
 bool TReplayRecorder::WriteBest(const std::string& text, int32_t score, std::string* error) {
   const std::string best = folder_ + "best.zzr";
   std::string old, unreadable;
-  if (ReadReplayFile(best.c_str(), 64u << 20, &old, &unreadable) && ResultScore(old) >= score) {
+  if (ReadReplayFileText(best.c_str(), 64u << 20, &old, &unreadable) && ResultScore(old) >= score) {
     return true;
   }
   return WriteFileAtomically(best.c_str(), text.data(), text.size(), error);

@@ -5,7 +5,8 @@
 #include <memory>
 
 #include "app/main.h"
-#include "replay/replay_format.h"
+#include "replay/replay_file_reader.h"
+#include "replay/replay_file_writer.h"
 #include "replay/replay_host.h"
 #include "replay/replay_player.h"
 
@@ -26,7 +27,7 @@ TReplaySummary SummarizeReplay(std::string_view text, const TReplayLimits& limit
   std::vector<TReplayGame> games;
   int line = 0;
   std::string error;
-  switch (ParseReplay(text, limits.maxFrames, &games, &line, &error)) {
+  switch (ParseReplayFile(text, limits.maxFrames, &games, &line, &error)) {
     case TReplayParseError::kNone:
       break;
     case TReplayParseError::kMalformed:

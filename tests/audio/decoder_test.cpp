@@ -303,7 +303,7 @@ TEST_F(DecoderTest, HostileLoopHeadersNeverHang) {
       ASSERT_GE(r, 0);
       ASSERT_LE(r, 81920);
     }
-    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(5));
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(30));
     EXPECT_TRUE(d.Playing());
   }
 }

@@ -1,48 +1,9 @@
-// Play rules: the new board, placement and its refusals, inversion, rows
+// Play rules: placement and its refusals, inversion, rows
 // turning into clearing rows, clearing cells vanishing, the forced rise and
 // the preview overlay.
 #include "game_fixture.h"
 
 using PlayTest = GameTest;
-
-TEST_F(PlayTest, NewGameBuildsTheWalledBoardAndResetsTheGame) {
-  form.score = 1234;
-  form.level = 50;
-  form.gauge = 100;
-  form.effects[7].kind = 1;
-  form.board[5][5].kind = kCellBlock;
-  StartGame();
-  EXPECT_EQ(CountKind(kCellWall), 216);
-  EXPECT_EQ(CountKind(kCellEmpty), 200);
-  for (int x = kWellLeft; x <= kWellRight; x++)
-    for (int y = kWellTop; y <= kWellBottom; y++) ASSERT_EQ(form.board[x][y].kind, kCellEmpty);
-  for (int slot = 0; slot < 3; slot++) EXPECT_GE(CountFilled(slot), 2);
-  EXPECT_EQ(form.effects[7].kind, 0);
-  EXPECT_EQ(form.scene, kScenePlay);
-  EXPECT_EQ(form.level, 1);
-  EXPECT_EQ(form.score, 0);
-  EXPECT_EQ(form.gauge, 0);
-  EXPECT_EQ(form.gaugeSpeed, 7);
-  EXPECT_EQ(form.riseStep, 1);
-  EXPECT_EQ(form.phase, 1);
-  EXPECT_EQ(form.bgFade, 300);
-  EXPECT_EQ(form.previewX, -1);
-  EXPECT_EQ(form.framesLastSecond, 60);
-  EXPECT_EQ(form.fpsSum, 60);
-  EXPECT_EQ(form.fpsSamples, 1);
-
-  form.advancedStart = 1;
-  form.NewGame();
-  EXPECT_EQ(host.Events(), "music reset\nmusic change 3 0 system/bgm_b_01.ogg\n");
-  EXPECT_EQ(form.level, 99);
-  EXPECT_EQ(form.gaugeSpeed, 20);
-  EXPECT_EQ(form.riseStep, 4);
-
-  host.ClearEvents();
-  form.versusMode = 1;
-  form.NewGame();
-  EXPECT_EQ(host.Events(), "music reset\nmusic change 0 0 system/bgm3m.ogg\n");
-}
 
 TEST_F(PlayTest, PlacementOntoClearingCellsMakesBlocksThatDoNotVanish) {
   StartGame();

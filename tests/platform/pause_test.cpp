@@ -8,7 +8,7 @@
 #include "app/main.h"
 #include "platform/pause_clock.h"
 #include "recording_host.h"
-#include "replay_runner.h"
+#include "script_runner.h"
 
 namespace {
 

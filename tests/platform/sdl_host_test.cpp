@@ -180,7 +180,7 @@ TEST_F(SdlHost, RegistrationPageIsWrittenOpenedAndTheButtonWaitsASecond) {
   host.RegScoreBtnClick();
   const auto waited = std::chrono::steady_clock::now() - start;
   EXPECT_GE(waited, std::chrono::milliseconds(990));
-  EXPECT_LT(waited, std::chrono::milliseconds(3000));
+  EXPECT_LT(waited, std::chrono::seconds(30));  // and then goes on, however busy the machine
   EXPECT_EQ(ReadAll(dir / "save" / "scorereg.html"), BuildRegistrationPage(text, md5));
 
   // Without the save folder the page cannot be written: said, not opened.

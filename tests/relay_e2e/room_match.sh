@@ -151,7 +151,6 @@ start_pair b
 game "$E2E_TMP/game4" third --join "$CODE" --name 三人目
 wait_log "$E2E_TMP/third.log" "already has two players" 10
 kill -0 "$LAST_PID" || e2e_fail "the refused program ended"
-sleep 0.5
 kill -9 "$BOARD_PID"
 killed=$(date +%s%N)
 wait_log "$E2E_TMP/host-b.log" "応答がありません|接続が切れました" 6

@@ -13,10 +13,11 @@
 #include "app/main.h"
 #include "platform/picture_loader.h"
 #include "recording_host.h"
+#include "replay/replay_file_reader.h"
 #include "replay/replay_player.h"
 #include "replay/replay_recorder.h"
 #include "replay/replay_tap.h"
-#include "replay_runner.h"
+#include "script_runner.h"
 
 // A folder under /tmp removed with its files at the end.
 class TTempFolder {
@@ -39,7 +40,7 @@ class TTempFolder {
 // A file's whole text ("" when it cannot be read).
 inline std::string ReadText(const std::string& path) {
   std::string text, error;
-  ReadReplayFile(path.c_str(), 64u << 20, &text, &error);
+  ReadReplayFileText(path.c_str(), 64u << 20, &text, &error);
   return text;
 }
 

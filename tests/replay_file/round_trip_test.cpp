@@ -8,7 +8,8 @@
 #include <vector>
 
 #include "live_session.h"
-#include "replay/replay_format.h"
+#include "replay/replay_file_reader.h"
+#include "replay/replay_file_writer.h"
 #include "replay/replay_host.h"
 #include "replay/replay_summary.h"
 #include "support/random_input.h"
@@ -38,7 +39,7 @@ void CheckReplay(const std::string& path, const TLiveEnd& live, std::set<std::st
   std::vector<TReplayGame> games;
   int line = 0;
   std::string error;
-  ASSERT_EQ(ParseReplay(text, 10'000'000, &games, &line, &error), TReplayParseError::kNone)
+  ASSERT_EQ(ParseReplayFile(text, 10'000'000, &games, &line, &error), TReplayParseError::kNone)
       << error;
   ASSERT_EQ(games.size(), 1u);
   EXPECT_EQ(ReplayedDump(games[0]), live.dump);

@@ -8,7 +8,7 @@
 #include "platform/picture_loader.h"
 #include "recording_host.h"
 #include "render/bmp_file.h"
-#include "replay/replay_format.h"
+#include "replay/replay_file_reader.h"
 #include "replay/replay_host.h"
 #include "replay/replay_player.h"
 
@@ -21,7 +21,7 @@ int RunReplayFile(std::string_view text, const std::string& name, const TReplayO
   std::vector<TReplayGame> games;
   int line = 0;
   std::string error;
-  if (ParseReplay(text, TReplayLimits().maxFrames, &games, &line, &error) !=
+  if (ParseReplayFile(text, TReplayLimits().maxFrames, &games, &line, &error) !=
       TReplayParseError::kNone) {
     std::fprintf(stderr, "zazo-replay: %s: %s\n", name.c_str(), error.c_str());
     return 2;

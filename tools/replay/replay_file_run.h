@@ -7,14 +7,14 @@
 #include <string_view>
 
 #include "replay/replay_summary.h"
-#include "replay_runner.h"
+#include "script_runner.h"
 
 // True when the text starts like a replay file (of any version) rather than
 // a script.
 bool LooksLikeReplayFile(std::string_view text);
 
 // Plays every game of a replay file's text headless and writes dump blocks
-// as RunReplay does (frames numbered on across the games). Exit status: 0;
+// as RunInputScript does (frames numbered on across the games). Exit status: 0;
 // 2 for a file that cannot be read (message on stderr, naming the line); 1
 // when the screenshot cannot be written.
 int RunReplayFile(std::string_view text, const std::string& name, const TReplayOptions& options,

@@ -18,9 +18,9 @@
 #include <sstream>
 #include <string>
 
+#include "input_script.h"
 #include "replay_file_run.h"
-#include "replay_runner.h"
-#include "replay_script.h"
+#include "script_runner.h"
 #include "system/program_env.h"
 #include "system/program_options.h"
 
@@ -84,11 +84,11 @@ int main(int argc, char** argv) {
   }
   if (summary) return PrintReplaySummary(text, scriptName, limits, stdout);
   if (LooksLikeReplayFile(text)) return RunReplayFile(text, scriptName, options, stdout);
-  TReplayScript script;
+  TInputScript script;
   std::string error;
-  if (!ParseReplayScript(text, &script, &error)) {
+  if (!ParseInputScript(text, &script, &error)) {
     std::fprintf(stderr, "zazo-replay: %s: %s\n", scriptName.c_str(), error.c_str());
     return 2;
   }
-  return RunReplay(script, options, stdout);
+  return RunInputScript(script, options, stdout);
 }

@@ -1,24 +1,24 @@
-#include "replay_script.h"
+#include "input_script.h"
 
 #include <gtest/gtest.h>
 
 namespace {
-TReplayScript Parse(const char* text) {
-  TReplayScript s;
+TInputScript Parse(const char* text) {
+  TInputScript s;
   std::string error;
-  EXPECT_TRUE(ParseReplayScript(text, &s, &error)) << error;
+  EXPECT_TRUE(ParseInputScript(text, &s, &error)) << error;
   return s;
 }
 std::string ErrorOf(const char* text) {
-  TReplayScript s;
+  TInputScript s;
   std::string error;
-  EXPECT_FALSE(ParseReplayScript(text, &s, &error));
+  EXPECT_FALSE(ParseInputScript(text, &s, &error));
   return error;
 }
 }  // namespace
 
 TEST(ReplayScript, DefaultsWhenEmpty) {
-  TReplayScript s = Parse("# nothing but a comment\n\n   \n");
+  TInputScript s = Parse("# nothing but a comment\n\n   \n");
   EXPECT_EQ(s.seedMt, 5489u);
   EXPECT_EQ(s.seedLcg, 0u);
   EXPECT_EQ(s.best, 765);
@@ -28,7 +28,7 @@ TEST(ReplayScript, DefaultsWhenEmpty) {
 }
 
 TEST(ReplayScript, EveryDirective) {
-  TReplayScript s = Parse(
+  TInputScript s = Parse(
       "seed mt 42\r\n"
       "seed lcg 4294967295  # the largest seed\n"
       "best -3\n"
@@ -45,13 +45,13 @@ TEST(ReplayScript, EveryDirective) {
   EXPECT_EQ(s.time, "20240703200509");
   EXPECT_EQ(s.frames, 50);
   ASSERT_EQ(s.events.size(), 4u);
-  EXPECT_EQ(s.events[0].kind, TReplayEvent::kKey);
+  EXPECT_EQ(s.events[0].kind, TScriptEvent::kKey);
   EXPECT_EQ(s.events[0].key, 52);
   EXPECT_FALSE(s.events[0].alt);
   EXPECT_TRUE(s.events[1].alt);
-  EXPECT_EQ(s.events[2].kind, TReplayEvent::kMove);
+  EXPECT_EQ(s.events[2].kind, TScriptEvent::kMove);
   EXPECT_EQ(s.events[2].y, -5);
-  EXPECT_EQ(s.events[3].kind, TReplayEvent::kDown);
+  EXPECT_EQ(s.events[3].kind, TScriptEvent::kDown);
   EXPECT_EQ(s.events[3].button, 1);
   EXPECT_EQ(s.events[3].x, 287);
 }
@@ -73,8 +73,8 @@ TEST(ReplayScript, MalformedLinesNameTheirLine) {
 TEST(ReplayScript, BinaryGarbageIsAnErrorNotACrash) {
   std::string junk;
   for (int i = 0; i < 4096; i++) junk.push_back(static_cast<char>((i * 7919) & 0xff));
-  TReplayScript s;
+  TInputScript s;
   std::string error;
-  EXPECT_FALSE(ParseReplayScript(junk, &s, &error));
+  EXPECT_FALSE(ParseInputScript(junk, &s, &error));
   EXPECT_FALSE(error.empty());
 }

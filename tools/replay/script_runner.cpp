@@ -1,4 +1,4 @@
-#include "replay_runner.h"
+#include "script_runner.h"
 
 #include <algorithm>
 #include <cinttypes>
@@ -50,10 +50,10 @@ void AppendField(std::string*, const char*, const TMt19937&) {}
 
 }  // namespace
 
-void DeliverReplayEvent(const TReplayEvent& e, TMainForm& form) {
+void DeliverScriptEvent(const TScriptEvent& e, TMainForm& form) {
   TReplayInput in;
-  in.kind = e.kind == TReplayEvent::kKey    ? TReplayInput::kKey
-            : e.kind == TReplayEvent::kMove ? TReplayInput::kMove
+  in.kind = e.kind == TScriptEvent::kKey    ? TReplayInput::kKey
+            : e.kind == TScriptEvent::kMove ? TReplayInput::kMove
                                             : TReplayInput::kClick;
   in.key = static_cast<uint16_t>(e.key);
   in.alt = e.alt ? 1 : 0;
@@ -108,7 +108,7 @@ void AppendDumpBlock(int32_t frame, const TMainForm& f, TRecordingHost& host, st
   AppendLine(out, "end");
 }
 
-int RunReplay(const TReplayScript& script, const TReplayOptions& options, FILE* out) {
+int RunInputScript(const TInputScript& script, const TReplayOptions& options, FILE* out) {
   TRecordingHost host(options.assetsDir, LoadPictureFile);
   host.bestScoreAtStart = script.best;
   host.localTime = script.time;
@@ -130,15 +130,15 @@ int RunReplay(const TReplayScript& script, const TReplayOptions& options, FILE* 
   flush(0);
 
   // Events at the same frame keep their file order.
-  std::vector<TReplayEvent> events = script.events;
+  std::vector<TScriptEvent> events = script.events;
   std::stable_sort(events.begin(), events.end(),
-                   [](const TReplayEvent& a, const TReplayEvent& b) { return a.frame < b.frame; });
+                   [](const TScriptEvent& a, const TScriptEvent& b) { return a.frame < b.frame; });
   size_t next = 0;
   for (int32_t frame = 1; frame <= script.frames; frame++) {
     host.clock = 16u * static_cast<uint32_t>(frame);
     while (next < events.size() && events[next].frame < frame) next++;
     while (next < events.size() && events[next].frame == frame) {
-      DeliverReplayEvent(events[next++], form);
+      DeliverScriptEvent(events[next++], form);
       if (host.closed) break;
     }
     if (host.closed) {

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <string>
 
-#include "replay_script.h"
+#include "input_script.h"
 
 class TMainForm;
 class TRecordingHost;
@@ -16,7 +16,7 @@ struct TReplayOptions {
 };
 
 // Hands one scripted key, pointer move or click to the game's handler.
-void DeliverReplayEvent(const TReplayEvent& e, TMainForm& form);
+void DeliverScriptEvent(const TScriptEvent& e, TMainForm& form);
 
 // Appends one dump block for `frame` to out: every field, the board, the
 // slots, the live effects, the host's events since the last block (which are
@@ -25,4 +25,4 @@ void AppendDumpBlock(int32_t frame, const TMainForm& form, TRecordingHost& host,
 
 // Runs the script and writes the blocks to `out` (stdout for the tool). Returns
 // the exit status: 0, or 1 when the screenshot could not be written.
-int RunReplay(const TReplayScript& script, const TReplayOptions& options, FILE* out);
+int RunInputScript(const TInputScript& script, const TReplayOptions& options, FILE* out);

@@ -1,4 +1,4 @@
-#include "replay_script.h"
+#include "input_script.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -59,8 +59,8 @@ bool IsTimeText(std::string_view word) {
 
 }  // namespace
 
-bool ParseReplayScript(std::string_view text, TReplayScript* script, std::string* error) {
-  *script = TReplayScript();
+bool ParseInputScript(std::string_view text, TInputScript* script, std::string* error) {
+  *script = TInputScript();
   int lineNo = 0;
   size_t pos = 0;
   while (pos <= text.size()) {
@@ -108,14 +108,14 @@ bool ParseReplayScript(std::string_view text, TReplayScript* script, std::string
       if (w.size() < 3 || !ToInt(w[1], 1, 100000000, &a)) {
         return fail("expected 'at F ...' with F in 1..100000000");
       }
-      TReplayEvent e;
+      TScriptEvent e;
       e.frame = static_cast<int32_t>(a);
       if (w[2] == "key") {
         if (w.size() < 4 || w.size() > 5 || !ToInt(w[3], 0, 65535, &b)) {
           return fail("expected 'at F key K [alt]' with K in 0..65535");
         }
         if (w.size() == 5 && w[4] != "alt") return fail("expected 'alt' after the key code");
-        e.kind = TReplayEvent::kKey;
+        e.kind = TScriptEvent::kKey;
         e.key = static_cast<int32_t>(b);
         e.alt = w.size() == 5;
       } else if (w[2] == "move") {
@@ -123,7 +123,7 @@ bool ParseReplayScript(std::string_view text, TReplayScript* script, std::string
             !ToInt(w[4], -100000, 100000, &c)) {
           return fail("expected 'at F move X Y'");
         }
-        e.kind = TReplayEvent::kMove;
+        e.kind = TScriptEvent::kMove;
         e.x = static_cast<int32_t>(b);
         e.y = static_cast<int32_t>(c);
       } else if (w[2] == "down") {
@@ -140,7 +140,7 @@ bool ParseReplayScript(std::string_view text, TReplayScript* script, std::string
         } else {
           return fail("expected a button: left, right or middle");
         }
-        e.kind = TReplayEvent::kDown;
+        e.kind = TScriptEvent::kDown;
         e.x = static_cast<int32_t>(b);
         e.y = static_cast<int32_t>(c);
       } else {

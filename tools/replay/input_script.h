@@ -1,4 +1,6 @@
-// The replay script: one directive per line, '#' starts a comment.
+// The input script of the harness (zazo-replay SCRIPT): inputs listed by
+// hand, one directive per line, '#' starts a comment. Not the replay file
+// (.zzr) a game records (src/replay/replay_format.h).
 //
 //   seed mt S | seed lcg S | best N | time YYYYMMDDHHNNSS
 //   at F key K [alt] | at F move X Y | at F down left|right|middle X Y
@@ -12,7 +14,7 @@
 
 #include "score/best_score_file.h"
 
-struct TReplayEvent {
+struct TScriptEvent {
   enum TKind { kKey, kMove, kDown };
   int32_t frame = 0;  // delivered before this frame runs (>= 1)
   TKind kind = kKey;
@@ -23,15 +25,15 @@ struct TReplayEvent {
   int32_t y = 0;
 };
 
-struct TReplayScript {
+struct TInputScript {
   uint32_t seedMt = 5489;
   uint32_t seedLcg = 0;
   int32_t best = kDefaultBestScore;
   std::string time = "20000101000000";
   int32_t frames = 0;                // the largest F of the run directives
-  std::vector<TReplayEvent> events;  // in file order
+  std::vector<TScriptEvent> events;  // in file order
 };
 
 // Parses script text. On success returns true. On the first malformed line
 // returns false and sets *error to "line N: what is wrong".
-bool ParseReplayScript(std::string_view text, TReplayScript* script, std::string* error);
+bool ParseInputScript(std::string_view text, TInputScript* script, std::string* error);
