@@ -47,6 +47,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     case TMessageKind::kRematch:
       n = EncodeRematch(m.rematch, again, sizeof again);
       break;
+    case TMessageKind::kKeepAlive:
+      n = EncodeKeepAlive(again, sizeof again);
+      break;
     default:
       FUZZ_CHECK(false);
   }

@@ -111,3 +111,20 @@ void EndMatchGame(TMainForm& form, TMatchHost& host, TReplayRecorder* recorder) 
   }
   host.inMatch = false;
 }
+
+namespace {
+char gMatchTime[15] = "00000000000000";  // the game's thread only
+void MatchTimeNow(char out[15]) {
+  std::memcpy(out, gMatchTime, 15);
+}
+}  // namespace
+
+void RecordMatchTime(TReplayRecorder& recorder, const char* localTime14) {
+  if (!localTime14) {
+    recorder.localTimeNow = LocalTimeNow;
+    return;
+  }
+  std::memcpy(gMatchTime, localTime14, 14);
+  gMatchTime[14] = '\0';
+  recorder.localTimeNow = MatchTimeNow;
+}

@@ -47,3 +47,8 @@ void RunMatchTick(TMainForm& form, TMatchHost& host, const TMatchTick& tick,
 // did: the key 8 (back to the title) after the last tick, so that the replay
 // ends there, the same on both machines. Then the game's host leaves the match.
 void EndMatchGame(TMainForm& form, TMatchHost& host, TReplayRecorder* recorder);
+
+// The time line of the replays a match's games make: the dealt local time,
+// so that both machines' replays agree even across a second's turn (null:
+// the local clock again, after the match).
+void RecordMatchTime(TReplayRecorder& recorder, const char* localTime14);

@@ -142,6 +142,7 @@ void TMatchSession::Pump() {
       haveBefore_ = true;
     }
     LoadMatchStart(form_, matchHost_, *start, *settings);
+    RecordMatchTime(recorder_, settings->localTime);
     lastTickMs_ = now - 16;
     stallSinceMs_ = 0;
     std::fprintf(stderr, "Zazo Puzzle: match %u started, side %d, input delay %u\n",
@@ -157,6 +158,7 @@ void TMatchSession::EndOfMatch() {
   cleanedUp_ = true;
   const bool played = matchHost_.inMatch;
   if (played) EndMatchGame(form_, matchHost_, &recorder_);
+  RecordMatchTime(recorder_, nullptr);  // the game has ended: its time is taken
   matchHost_.inMatch = false;
   // The player's own game comes back: the title, its own best score.
   if (haveBefore_) before_->Restore(form_);

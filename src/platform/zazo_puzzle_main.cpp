@@ -135,8 +135,9 @@ int main(int argc, char** argv) {
     }
   }
 
-  match.Shutdown();  // the other machine is told; the match's replay is written
-  WriteFinishedReplay(host, replays);
+  // A match still on is left: the other machine is told, and the match's
+  // game ends at the tick both agree on.
+  match.Shutdown();
   host.match = nullptr;
   host.meeting = nullptr;
   // A game still in play when the window closes ends here: its end is taken

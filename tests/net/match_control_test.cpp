@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "net/match_pair.h"
+#include "replay/replay_file_reader.h"
 #include "replay/replay_format.h"
 
 namespace {
@@ -34,7 +35,8 @@ TEST(MatchControlTest, LeavingMidGameEndsBothAtOneTickWithTheSameReplay) {
   std::vector<TReplayGame> games;
   int line = 0;
   std::string error;
-  ASSERT_EQ(ParseReplay(text, 1u << 20, &games, &line, &error), TReplayParseError::kNone) << error;
+  ASSERT_EQ(ParseReplayFile(text, 1u << 20, &games, &line, &error), TReplayParseError::kNone)
+      << error;
   EXPECT_EQ(games[0].clocks.size(), pair.host.engine->TicksRun());
   ASSERT_FALSE(games[0].inputs.empty());
   EXPECT_EQ(games[0].inputs.back().key, '8');

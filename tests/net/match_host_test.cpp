@@ -4,15 +4,20 @@
 #include "net/match_host.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "recording_host.h"
 
 namespace {
 
 TEST(MatchHostTest, InAMatchTheGameReadsTheMatchAndSavesNothing) {
-  TRecordingHost inner("");
+  char folder[] = "/tmp/zazo-match-host-XXXXXX";  // an empty assets folder
+  ASSERT_NE(mkdtemp(folder), nullptr);
+  TRecordingHost inner(std::string(folder) + "/");
   inner.clock = 5000;
   inner.localTime = "20000101000000";
   TMatchHost host(inner);
@@ -40,6 +45,7 @@ TEST(MatchHostTest, InAMatchTheGameReadsTheMatchAndSavesNothing) {
   inner.ClearEvents();
   host.SaveBestScore(99999);
   EXPECT_EQ(inner.Events().find("99999"), std::string::npos);
+  rmdir(folder);
 }
 
 TEST(MatchHostTest, MusicTableNamesEveryTrackOnce) {

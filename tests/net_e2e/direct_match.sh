@@ -80,6 +80,19 @@ start_pair() {
 
 # ---- a match played and left with Esc ----
 start_pair a
+# The match's bar over the bottom right of each picture: a green mark for a
+# good link at frame pixel (450, 469).
+for win in "$HOST_WIN" "$JOIN_WIN"; do
+  read -r wx wy < <(xwininfo -id "$win" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {print x, $4}')
+  mark=""
+  for ((i = 0; i < 30; i++)); do
+    e2e_shot "$E2E_TMP/bar.png" "$((wx + 440))" "$((wy + 460))" 200 20
+    mark=$(e2e_pixel "$E2E_TMP/bar.png" 10 9)
+    [ "$mark" = "70,220,90" ] && break
+    sleep 0.1
+  done
+  [ "$mark" = "70,220,90" ] || e2e_fail "no green connection mark in the match bar (pixel $mark)"
+done
 # Side 1 has the first turn: the host's d moves its cursor; the joining
 # player's d arrives as side 2's K and moves nothing.
 for k in d d d; do xdotool key --window "$HOST_WIN" "$k"; done
@@ -135,4 +148,23 @@ host_replay=$(ls "$E2E_GAME"/save/replays/*.zzr 2> /dev/null | head -n 1)
 [ -n "$host_replay" ] || e2e_fail "the host's replay was not kept"
 "$E2E_BUILD/zazo-replay" --summary "$host_replay" > /dev/null || e2e_fail "the kept replay does not reproduce"
 kill -0 "$HOST_PID" || e2e_fail "the host ended with the match"
-echo "direct match: keys, leave, replays and a killed opponent as expected"
+stop_all
+
+# ---- the joining program closed mid-match (SIGTERM is a quit for SDL) ----
+start_pair c
+kill -TERM "$JOIN_PID"
+wait_log "$E2E_TMP/host-c.log" "相手が退出しました" 5
+for ((i = 0; i < 50; i++)); do
+  kill -0 "$JOIN_PID" 2> /dev/null || break
+  sleep 0.1
+done
+kill -0 "$JOIN_PID" 2> /dev/null && e2e_fail "the closed program did not end"
+for ((i = 0; i < 50; i++)); do
+  ls "$E2E_GAME"/save/replays/*.zzr > /dev/null 2>&1 && break
+  sleep 0.1
+done
+host_replay=$(ls "$E2E_GAME"/save/replays/*.zzr 2> /dev/null | head -n 1)
+join_replay=$(ls "$E2E_TMP"/game2/save/replays/*.zzr 2> /dev/null | head -n 1)
+[ -n "$host_replay" ] && [ -n "$join_replay" ] || e2e_fail "a replay is missing after the window closed"
+cmp -s "$host_replay" "$join_replay" || e2e_fail "the replays differ after the window closed"
+echo "direct match: keys, leave, replays, a killed and a closed opponent as expected"

@@ -52,4 +52,32 @@ TEST(GameOptions, HelpListsTheOptionsAndBadLinesAreRefused) {
   EXPECT_NE(err.find("--fullscreen"), std::string::npos) << err;
 }
 
+TEST(GameOptions, HostAndJoinMeetAnotherMachine) {
+  TGameOptions o;
+  std::string out;
+  std::string err;
+  EXPECT_EQ(Parse({"--host"}, &o, &out, &err), -1) << err;
+  EXPECT_TRUE(o.host);
+  EXPECT_EQ(o.hostPort, 47651);
+  EXPECT_EQ(Parse({"--host", "0", "--name", "はなこ", "--input-delay", "5"}, &o, &out, &err), -1)
+      << err;
+  EXPECT_EQ(o.hostPort, 0);
+  EXPECT_EQ(o.name, "はなこ");
+  EXPECT_EQ(o.inputDelay, 5);
+  EXPECT_EQ(Parse({"--join", "192.168.1.20:47651"}, &o, &out, &err), -1) << err;
+  EXPECT_FALSE(o.host);
+  EXPECT_EQ(o.join, "192.168.1.20:47651");
+  EXPECT_FALSE(o.name.empty());  // the login name, or "player"
+
+  for (const auto& line : std::vector<std::vector<const char*>>{{"--host", "65536"},
+                                                                {"--join", "nohost"},
+                                                                {"--join", "host:0"},
+                                                                {"--join", "a:1", "--host"},
+                                                                {"--watch", "x.zzr", "--host"},
+                                                                {"--host", "--input-delay", "0"}}) {
+    EXPECT_EQ(Parse(line, &o, &out, &err), 2) << line[0] << " " << line[1];
+    EXPECT_NE(err.find("--"), std::string::npos) << err;  // names the option
+  }
+}
+
 }  // namespace

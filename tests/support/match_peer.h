@@ -51,7 +51,6 @@ struct TMatchPeer {
       : recorder(replayFolder), bot(seed), side(side_) {
     base.readPictures = false;
     base.localTime = "20261208120000";
-    recorder.localTimeNow = [](char out[15]) { std::memcpy(out, "20261208120000", 15); };
     form->SeedRandom(seed);
     form->FormCreate();
   }
@@ -75,7 +74,10 @@ struct TMatchPeer {
     }
     const TGameState* start;
     const TMatchSettings* settings;
-    if (engine->TakeStart(&start, &settings)) LoadMatchStart(*form, host, *start, *settings);
+    if (engine->TakeStart(&start, &settings)) {
+      LoadMatchStart(*form, host, *start, *settings);
+      RecordMatchTime(recorder, settings->localTime);
+    }
     if (engine->Phase() != TMatchPhase::kPlaying) return false;
     if (!host.inMatch) return false;
     if (botOn) Bot();
