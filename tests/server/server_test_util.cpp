@@ -8,6 +8,8 @@
 
 #include "app/main.h"
 #include "game/dealt_start.h"
+#include "replay/replay_file_reader.h"
+#include "replay/replay_file_writer.h"
 #include "replay/replay_format.h"
 #include "replay/replay_host.h"
 #include "replay/replay_player.h"
@@ -33,7 +35,7 @@ std::string RedealReplay(const std::string& text, uint32_t seed, bool changeWord
   std::vector<TReplayGame> games;
   int line = 0;
   std::string error;
-  if (ParseReplay(text, 1u << 30, &games, &line, &error) != TReplayParseError::kNone ||
+  if (ParseReplayFile(text, 1u << 30, &games, &line, &error) != TReplayParseError::kNone ||
       games.empty())
     return "";
   TReplayGame& game = games[0];
@@ -74,12 +76,12 @@ std::string RedealReplay(const std::string& text, uint32_t seed, bool changeWord
     views[i].music = games[i].music;
     views[i].result = i == 0 ? result : games[i].result;
   }
-  return FormatReplay(views);
+  return FormatReplayFile(views);
 }
 
 std::string CorpusReplay(const char* name) {
   std::string text, error;
-  ReadReplayFile((std::string(ZAZO_SOURCE_DIR "/fuzz/corpus/replay_file/") + name).c_str(),
-                 4u << 20, &text, &error);
+  ReadReplayFileText((std::string(ZAZO_SOURCE_DIR "/fuzz/corpus/replay_file/") + name).c_str(),
+                     4u << 20, &text, &error);
   return text;
 }
