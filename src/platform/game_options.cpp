@@ -6,6 +6,7 @@
 #include "score/score_signature.h"
 #include "system/host_port.h"
 #include "system/program_options.h"
+#include "system/room_code.h"
 
 int ParseGameOptions(int argc, const char* const* argv, TGameOptions* options, std::string* out,
                      std::string* err) {
@@ -38,19 +39,48 @@ int ParseGameOptions(int argc, const char* const* argv, TGameOptions* options, s
           ->expected(0, 1)
           ->default_str("47651")
           ->check(CLI::Range(0, 65535));
-  app.add_option("--join", options->join, "Play against the machine waiting at HOST:PORT")
-      ->option_text("HOST:PORT")
-      ->check(CLI::Validator(
-          [](std::string& text) {
-            std::string h;
-            uint16_t p = 0;
-            return ParseHostPort(text, &h, &p) ? std::string() : "not HOST:PORT: " + text;
-          },
-          "HOST:PORT"))
+  // A room's code, or the address of a machine waiting.
+  CLI::Option* join =
+      app.add_option("--join", options->join,
+                     "Join the room of that code, or the machine waiting at HOST:PORT")
+          ->option_text("CODE|HOST:PORT")
+          ->check(CLI::Validator(
+              [](std::string& text) {
+                std::string h, code = text;
+                uint16_t p = 0;
+                return ParseHostPort(text, &h, &p) || NormalizeRoomCode(&code)
+                           ? std::string()
+                           : "neither a room code nor HOST:PORT: " + text;
+              },
+              "CODE|HOST:PORT"))
+          ->excludes(host)
+          ->excludes(watch);
+  const CLI::Validator roomCode(
+      [](std::string& text) {
+        return NormalizeRoomCode(&text) ? std::string() : "not a room code: " + text;
+      },
+      "CODE");
+  CLI::Option* create =
+      app.add_flag("--create-room", options->createRoom,
+                   "Make a room at the board's relay; its code is printed as \"room CODE\"")
+          ->excludes(host)
+          ->excludes(join)
+          ->excludes(watch);
+  CLI::Option* quick =
+      app.add_flag("--quick", options->quick, "Play whoever else waits at the board's relay")
+          ->excludes(host)
+          ->excludes(join)
+          ->excludes(create)
+          ->excludes(watch);
+  app.add_option("--spectate", options->spectate, "Follow the match in the room of that code")
+      ->option_text("CODE")
+      ->check(roomCode)
       ->excludes(host)
-      ->excludes(watch)
-      ->excludes(file)
-      ->excludes(daily);
+      ->excludes(join)
+      ->excludes(create)
+      ->excludes(quick)
+      ->excludes(watch);
+  for (CLI::Option* meeting : {join, create, quick}) meeting->excludes(file)->excludes(daily);
   app.add_option("--name", options->name,
                  "The name the other player sees (default: the login name)")
       ->option_text("NAME");
@@ -62,6 +92,13 @@ int ParseGameOptions(int argc, const char* const* argv, TGameOptions* options, s
   const int status = ParseProgramOptions(app, argc, argv, out, err);
   options->watch = watch->count() > 0 || file->count() > 0;
   options->host = host->count() > 0;
+  // --join with a room code joins the room; HOST:PORT is direct play.
+  if (std::string code = options->join;
+      options->join.find(':') == std::string::npos && NormalizeRoomCode(&code)) {
+    options->joinRoom = code;
+    options->join.clear();
+  }
+  NormalizeRoomCode(&options->spectate);
   if (options->name.empty()) {
     const char* user = std::getenv("USER");
     options->name = user && *user ? user : "player";

@@ -7,6 +7,10 @@
 //   zazo-puzzle --daily          starts today's challenge at once
 //   zazo-puzzle --host [PORT]    waits for an opponent on UDP PORT (47651)
 //   zazo-puzzle --join HOST:PORT plays against the machine waiting there
+//   zazo-puzzle --create-room    makes a room at the board's relay ("room CODE")
+//   zazo-puzzle --join CODE      joins that room; --quick pairs with whoever waits
+//   zazo-puzzle --spectate CODE  follows the match in that room
+//   zazo-puzzle --board URL      the board whose relay the rooms are at
 //
 // An option is a field here and one line in game_options.cpp.
 #pragma once
@@ -25,6 +29,12 @@ struct TGameOptions {
   std::string join;           // --join HOST:PORT ("" when not given)
   std::string name;           // --name, the name the other player sees
   uint16_t inputDelay = 3;    // --input-delay, in frames
+  // Rooms at the board's relay (--join with a 6-character code is a room's).
+  bool createRoom = false;  // --create-room
+  bool quick = false;       // --quick
+  std::string joinRoom;     // --join CODE (upper case)
+  std::string spectate;     // --spectate CODE (upper case)
+  std::string board;        // --board URL ("" the game's own board)
 };
 
 // Parses argv into *options. Returns -1 when the game goes on; else the exit

@@ -176,6 +176,7 @@ void TSdlHost::Render() {
     optionsView_.DrawTitleHints(renderer_, frame);
   }
   if (match) match->Draw(renderer_, frame);
+  if (meeting) meeting->Draw(renderer_, frame);
   overlayShown_ = volume_.Shown(now);
   if (overlayShown_ != 0) {
     overlayView_.DrawVolume(renderer_, frame, overlayShown_,

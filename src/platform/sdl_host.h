@@ -14,6 +14,7 @@
 #include "platform/display_switch.h"
 #include "platform/input_translation.h"
 #include "platform/match_controls.h"
+#include "platform/meeting_controls.h"
 #include "platform/options_menu.h"
 #include "platform/options_view.h"
 #include "platform/overlay_view.h"
@@ -61,6 +62,10 @@ class TSdlHost : public TGameHost {
   // A network match: while it takes input, keys, clicks and the pause go to
   // it instead of the game; it draws its overlay over every frame.
   TMatchControls* match = nullptr;
+  // Meeting another player (the title's menu, a room being met): while it
+  // takes input, keys (before any translation), clicks and pad buttons go to
+  // it; it opens with its key on the title and draws over every frame.
+  TMeetingControls* meeting = nullptr;
   // Draws the last frame again at the next chance.
   void RequestRepaint() { repaint_ = true; }
 

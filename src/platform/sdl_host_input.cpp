@@ -149,6 +149,11 @@ void TSdlHost::OnKeyDown(const SDL_KeyboardEvent& key) {
       if (!form_) break;
       // A shown board failure goes with the next key, which still counts.
       board_.DismissMessage();
+      // The meeting menu takes the keys as the layout types them (a code).
+      if (meeting && !mods.alt && !mods.ctrl && meeting->TakesInput()) {
+        meeting->Key(layoutVk);
+        break;
+      }
       if (!mods.alt && !mods.ctrl && TitleHintKey(layoutVk)) break;
       if (!bound.deliver) break;
       const uint16_t vk = bound.vk;
@@ -189,6 +194,7 @@ void TSdlHost::OnMouseDown(const SDL_MouseButtonEvent& button) {
   if (!IsGameButton(button.button) || pauseClock_.Paused()) return;
   int32_t fx = 0, fy = 0;
   if (!PointerToFrame(button.x, button.y, &fx, &fy)) return;  // on the black border
+  if (meeting && meeting->TakesInput()) return meeting->Click(fx, fy);
   const TWidgetAction action =
       widgets_.MouseDown(WidgetButton(button.button), button.clicks, fx, fy);
   if (action == TWidgetAction::kToGame) {
@@ -297,6 +303,10 @@ bool TSdlHost::TitleHintKey(uint16_t vk) {
       break;
     case TTitleHintAction::kDailyChallenge:
       RequestDailyChallenge();
+      break;
+    case TTitleHintAction::kMeeting:
+      if (!meeting || !meeting->WantsKey(vk)) return false;
+      meeting->Key(vk);
       break;
   }
   return true;

@@ -8,6 +8,7 @@
 enum class TTitleHintAction : uint8_t {
   kOptions,         // the options overlay
   kDailyChallenge,  // today's challenge from the score board
+  kMeeting,         // the meeting menu (online matches)
 };
 
 struct TTitleHint {

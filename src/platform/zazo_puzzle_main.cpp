@@ -10,17 +10,22 @@
 //   zazo-puzzle --daily          starts today's challenge at once
 //   zazo-puzzle --host [PORT]    waits for an opponent on UDP PORT (47651)
 //   zazo-puzzle --join HOST:PORT plays against the machine waiting there
+//   zazo-puzzle --create-room    makes a room at the board's relay ("room CODE")
+//   zazo-puzzle --join CODE      joins a room; --quick pairs with whoever waits
+//   zazo-puzzle --spectate CODE  follows a room's match
 #include <SDL.h>
 
 #include <cstdio>
 #include <exception>
 #include <string>
+#include <vector>
 
 #include "app/main.h"
 #include "net/match_host.h"
 #include "platform/game_options.h"
 #include "platform/match_session.h"
 #include "platform/replay_watch.h"
+#include "platform/room_meeting.h"
 #include "platform/sdl_host.h"
 #include "platform/startup_checks.h"
 #include "platform/window_icon.h"
@@ -103,12 +108,19 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "Zazo Puzzle: %s\n", error.c_str());
       host.ShowErrorBox(error.c_str());
     }
-    host.match = &match;
   }
   if (options.daily) host.RequestDailyChallenge();
+  host.match = &match;
+  // Rooms at the board's relay, from the options or the title's menu (O):
+  // the board of --board, else the settings', else the build's.
+  TRoomMeeting meeting(form, match, replays, host.Board().address.base, options.name,
+                       options.inputDelay);
+  host.meeting = &meeting;
+  meeting.Start(options);
 
   while (true) {
     host.DrainEvents();
+    meeting.Pump();
     match.Pump();
     WriteFinishedReplay(host, replays);
     if (host.QuitRequested()) break;
@@ -145,6 +157,7 @@ int main(int argc, char** argv) {
   // game ends at the tick both agree on.
   match.Shutdown();
   host.match = nullptr;
+  host.meeting = nullptr;
   // A game still in play when the window closes ends here: its end is taken
   // before anything is torn down, and written once the window is gone.
   replays.EndSession(form);

@@ -7,6 +7,7 @@
 #include <thread>
 #include <vector>
 
+#include "relay/relay_service.h"
 #include "server/http_front.h"
 #include "server/local_board.h"
 #include "server/replay_check.h"
@@ -37,6 +38,8 @@ struct TOptions {
   std::string db, pidFile, replayFile, secretFile, boardName = "Zazo Puzzle";
   int checkBudgetSeconds = 120;
   bool localBoard = false;
+  TRelayOptions relay;  // the relay for online matches
+  bool noRelay = false;
 };
 
 }  // namespace
@@ -101,10 +104,11 @@ int main(int argc, char** argv) {
   app.add_option("--max-connections", o.front.maxConnections, "connections open at once")
       ->check(CLI::Range(1, 100000))
       ->capture_default_str();
-  app.add_option("--address-connections", o.front.perAddressConnections,
-                 "connections open at once from one client address")
-      ->check(CLI::Range(1, 100000))
-      ->capture_default_str();
+  CLI::Option* perAddress =
+      app.add_option("--address-connections", o.front.perAddressConnections,
+                     "connections open at once from one client address (default 64; with "
+                     "--trust-proxy: --max-connections, every connection being the proxy's)")
+          ->check(CLI::Range(1, 100000));
   app.add_option("--request-timeout", o.front.requestSeconds,
                  "seconds a request (headers and body) may take to arrive")
       ->check(CLI::Range(1, 3600))
@@ -124,6 +128,16 @@ int main(int argc, char** argv) {
   app.add_option("--replay", o.replayFile,
                  "check and store this replay once listening; when the port is taken, send it "
                  "to the server there instead");
+  app.add_option("--relay-port", o.relay.port,
+                 "UDP port of the relay for online matches (0: any free port)")
+      ->check(CLI::Range(0, 65535))
+      ->capture_default_str();
+  app.add_option("--relay-listen", o.relay.listen, "address the relay binds")
+      ->capture_default_str();
+  app.add_option("--relay-host", o.relay.publicHost,
+                 "the relay's host as the board names it to players (default: the board's own "
+                 "host)");
+  app.add_flag("--no-relay", o.noRelay, "no relay (the local board never runs one)");
   app.add_option("--assets", assets, "no longer used (replay checks need no pictures)")->group("");
   // --help and --version answer here, before anything is opened.
   if (const int status = ParseProgramOptionsOrExit(app, argc, argv); status >= 0) return status;
@@ -134,6 +148,8 @@ int main(int argc, char** argv) {
     if (idle->count() == 0) o.front.idleExitSeconds = 15 * 60;
     if (budget->count() == 0) o.checkBudgetSeconds = 0;
   }
+  if (o.front.trustProxy && perAddress->count() == 0)
+    o.front.perAddressConnections = o.front.maxConnections;
   o.checks.maxFrames = static_cast<uint64_t>(replayFrames);
   o.checks.maxMillis = static_cast<uint32_t>(replaySeconds * 1000);
   o.front.uploadThreads = o.checks.concurrent + o.checks.queue;
@@ -199,6 +215,14 @@ int main(int argc, char** argv) {
   TScoreService service(
       *store, *checker, LogLine, [] { return time(nullptr); }, serviceOptions);
 
+  // Online matches meet through the relay; the board serves on without it
+  // when it cannot start.
+  TRelayService relayService;
+  std::string relayError;
+  if (!o.noRelay && !o.localBoard &&
+      !relayService.Start(o.relay, o.db, *checker, service, LogLine, &relayError))
+    LogLine("no relay: " + relayError);
+
   const auto onListening = [&](int port) {
     if (!o.pidFile.empty()) {
       if (FILE* f = std::fopen(o.pidFile.c_str(), "w")) {
@@ -235,6 +259,7 @@ int main(int argc, char** argv) {
       LogLine("the local board already listens on port " + std::to_string(o.front.port));
     return o.localBoard ? 0 : rc;
   }
+  relayService.Stop();
   if (!o.pidFile.empty()) unlink(o.pidFile.c_str());
   LogLine("stopped");
   return rc;

@@ -10,6 +10,7 @@
 #include "game/dealt_start.h"
 #include "replay/replay_file_reader.h"
 #include "replay/replay_file_writer.h"
+#include "replay/replay_format.h"
 #include "replay/replay_host.h"
 #include "replay/replay_player.h"
 
