@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs one fuzz target: fuzz/run.sh BUILD_DIR TARGET SECONDS [libFuzzer options...]
-# TARGET is picture, wave, ogg, score, replay_script, replay_run, replay_file or score_requests. The
+# TARGET is picture, wave, ogg, score, settings, replay_script, replay_run, replay_file or score_requests. The
 # committed seeds are copied into BUILD_DIR/fuzz-run/TARGET/corpus (which
 # grows there, not in the source tree); crashes land in .../artifacts/.
 set -euo pipefail
@@ -21,6 +21,7 @@ case "$target" in
   wave) options+=(-max_len=4096 -malloc_limit_mb=256 -dict="$here/wave.dict") ;;
   ogg) options+=(-max_len=16384 -malloc_limit_mb=512 -dict="$here/ogg.dict") ;;
   score) options+=(-max_len=256 -dict="$here/score.dict") ;;
+  settings) options+=(-max_len=4096) ;;
   replay_script) options+=(-max_len=2048 -dict="$here/replay.dict") ;;
   replay_run) options+=(-max_len=2048 -timeout=30 -dict="$here/replay.dict") ;;
   score_requests) options+=(-max_len=4096 -dict="$here/score_requests.dict") ;;

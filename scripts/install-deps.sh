@@ -9,12 +9,14 @@ packages=(
   libvorbis-dev libogg-dev libvorbisfile3
   fonts-ipafont-gothic xfonts-base locales
   googletest libgtest-dev libbenchmark-dev
-  xvfb xauth xdotool x11-utils imagemagick python3 xdg-utils openbox
+  xvfb xauth xdotool x11-utils x11-xkb-utils imagemagick python3 xdg-utils openbox
+  libtomlplusplus-dev libx11-dev
   clang libclang-rt-14-dev
   clang-format git
   libpng-dev dpkg-dev desktop-file-utils appstream
   libcpp-httplib-dev libsqlite3-dev libpq-dev postgresql chromium
   libmicrohttpd-dev libcli11-dev nettle-dev nginx openssl curl
+  lintian
 )
 
 missing=()

@@ -75,6 +75,14 @@ void TMainForm::IdleFrame(uint32_t now) {
   }
 }
 
+uint32_t TMainForm::MsToNextFrame(uint32_t now) const {
+  if (!loopRunning) return 16;
+  // IdleFrame's own test, to the millisecond.
+  if (!(now < lastFrameTick + 16u)) return 0;
+  const uint32_t wait = lastFrameTick + 16u - now;
+  return wait < 16u ? wait : 16u;
+}
+
 void TMainForm::EndGame() {
   scene = kSceneGameOver;
   MakeScoreSignature();

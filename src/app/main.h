@@ -146,6 +146,10 @@ class TMainForm {
   // `now` the millisecond clock. An exception escaping the frame clears
   // loopRunning and frameActive for good and is rethrown to the caller.
   void IdleFrame(uint32_t now);
+  // How long after `now` IdleFrame would next run a frame: 0 when one is due,
+  // at most 16 (also while the loop has stopped). The caller may sleep that
+  // long instead of 1 ms a call: the frames that run are the same.
+  uint32_t MsToNextFrame(uint32_t now) const;
 
   // The ends of a game: scene 300, score signature, best-score save, title music.
   void EndGame();

@@ -216,6 +216,20 @@ int TPadTranslator::Repeat(uint32_t now, const TGameView& view, TGameInput* out)
   return n;
 }
 
+uint32_t TPadTranslator::MsToRepeat(uint32_t now, const TGameView& view) const {
+  if (!InPlay(view.scene)) return kNoRepeat;
+  uint32_t soonest = kNoRepeat;
+  for (const auto& pad : held_) {
+    for (const TDirection& d : pad) {
+      if (!(d.pad || d.stick)) continue;
+      const int32_t left = static_cast<int32_t>(d.nextRepeat - now);
+      const uint32_t wait = left > 0 ? static_cast<uint32_t>(left) : 0u;
+      if (wait < soonest) soonest = wait;
+    }
+  }
+  return soonest;
+}
+
 void TPadTranslator::Release(int pad) {
   if (pad < 0 || pad >= kPads) return;
   for (TDirection& d : held_[pad]) d = TDirection{};

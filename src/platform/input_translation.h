@@ -98,6 +98,10 @@ class TPadTranslator {
   int Stick(int pad, int axis, int32_t value, uint32_t now, const TGameView& view, TGameInput* out);
   // The repeats due by `now` for the held directions.
   int Repeat(uint32_t now, const TGameView& view, TGameInput* out);
+  // How long after `now` Repeat has a step to give: 0 when one is due,
+  // kNoRepeat while no direction is held (or out of play).
+  static constexpr uint32_t kNoRepeat = 0xffffffffu;
+  uint32_t MsToRepeat(uint32_t now, const TGameView& view) const;
   // The pad is gone: everything it held is let go.
   void Release(int pad);
 

@@ -36,8 +36,9 @@ void TOverlayView::Create(SDL_Renderer* renderer) {
       SDL_FreeSurface(s);
     };
     make(big, "一時停止  PAUSE", white, &pauseTitle_);
-    make(small, "P・Pause・Start で再開", pale, &pauseHintJa_);
-    make(small, "Press P, Pause or a pad's Start to resume", pale, &pauseHint_);
+    make(small, "P・Pause・Start で再開   Tab で設定", pale, &pauseHintJa_);
+    make(small, "Press P, Pause or a pad's Start to resume, Tab for the options", pale,
+         &pauseHint_);
     make(small, "音楽 Music", white, &volumeLabel_[0]);
     make(small, "効果音 Effects", white, &volumeLabel_[1]);
     for (int i = 0; i <= 10; i++) {

@@ -63,3 +63,13 @@ bool MapPointerToFrame(const TFrameRect& frame, int32_t winW, int32_t winH, int3
   *frameY = static_cast<int32_t>(dy * kFrameHeight / frame.h);
   return true;
 }
+
+int32_t StartWindowScale(int32_t setting, int32_t desktopH, int32_t usableW, int32_t usableH) {
+  int32_t scale = setting;
+  if (scale <= 0) {
+    scale = static_cast<int32_t>(static_cast<int64_t>(desktopH) * 2 / 3 / kFrameHeight);
+  } else {
+    while (scale > 1 && (kFrameWidth * scale > usableW || kFrameHeight * scale > usableH)) scale--;
+  }
+  return scale < 1 ? 1 : scale;
+}

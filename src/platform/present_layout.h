@@ -36,3 +36,9 @@ TFrameRect FrameAreaOnOutput(const TFrameRect& frame, int32_t x, int32_t y, int3
 // border around it in full screen).
 bool MapPointerToFrame(const TFrameRect& frame, int32_t winW, int32_t winH, int32_t outW,
                        int32_t outH, int32_t x, int32_t y, int32_t* frameX, int32_t* frameY);
+
+// The whole multiple of 640 x 480 the window starts at: the player's
+// window scale (1..4) when it fits the desktop's usable area (usableW x
+// usableH; else the largest that does), or with no choice (0) the largest
+// whose height fits in two thirds of the desktop's height. Never below 1.
+int32_t StartWindowScale(int32_t setting, int32_t desktopH, int32_t usableW, int32_t usableH);

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "platform/present_layout.h"
+#include "platform/window_manager_probe.h"
 
 int DesktopModes(int32_t width, int32_t height, int32_t bitCount, TDisplayMode* out, int max) {
   int n = 0;
@@ -25,6 +26,19 @@ int TSdlDisplayPlatform::EnumerateModes(TDisplayMode* out, int max) {
 
 bool TSdlDisplayPlatform::EnterFullScreen() {
   if (!window) return false;
+  coveringByHand_ = false;
+  if (!WindowManagerRunning(window)) {
+    // Nobody would answer the request: the borderless window is moved over
+    // the whole display, and the picture follows its real size.
+    int display = SDL_GetWindowDisplayIndex(window);
+    SDL_Rect bounds;
+    if (SDL_GetDisplayBounds(display < 0 ? 0 : display, &bounds) != 0) return false;
+    SDL_SetWindowPosition(window, bounds.x, bounds.y);
+    SDL_SetWindowSize(window, bounds.w, bounds.h);
+    SDL_RaiseWindow(window);
+    coveringByHand_ = true;
+    return true;
+  }
   if (SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) {
     std::fprintf(stderr, "Zazo Puzzle: full screen refused (%s)\n", SDL_GetError());
     return false;
@@ -33,7 +47,10 @@ bool TSdlDisplayPlatform::EnterFullScreen() {
 }
 
 void TSdlDisplayPlatform::LeaveFullScreen() {
-  if (window) SDL_SetWindowFullscreen(window, 0);
+  // A window that covered the display by hand gets its place back with the
+  // stored placement.
+  if (window && !coveringByHand_) SDL_SetWindowFullscreen(window, 0);
+  coveringByHand_ = false;
 }
 
 TWindowPlacement TSdlDisplayPlatform::GetPlacement() {

@@ -26,6 +26,7 @@ class TSdlDisplayPlatform : public TDisplayPlatform {
   void SettlePlacement(uint32_t nowMs);
 
  private:
+  bool coveringByHand_ = false;  // full screen without a window manager
   bool settling_ = false;
   uint32_t settleUntil_ = 0;
   TWindowPlacement settleTo_ = {};

@@ -62,8 +62,18 @@ bool TSdlHost::CreateWindow() {
     return false;
   }
   videoUp_ = true;
-  window_ = SDL_CreateWindow(kCaption, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, kFrameWidth,
-                             kFrameHeight, SDL_WINDOW_HIDDEN);
+  // A whole multiple of the frame, by the player's window scale or the
+  // desktop's size; the player may resize it, the picture follows.
+  int32_t scale = 1;
+  SDL_DisplayMode desktop;
+  if (SDL_GetDesktopDisplayMode(0, &desktop) == 0) {
+    SDL_Rect usable{0, 0, desktop.w, desktop.h};
+    SDL_GetDisplayUsableBounds(0, &usable);
+    scale = StartWindowScale(Settings().windowScale, desktop.h, usable.w, usable.h);
+  }
+  window_ = SDL_CreateWindow(kCaption, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                             kFrameWidth * scale, kFrameHeight * scale,
+                             SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
   if (!window_) {
     std::fprintf(stderr, "Zazo Puzzle: cannot create the window: %s\n", SDL_GetError());
     return false;
@@ -80,10 +90,13 @@ bool TSdlHost::CreateWindow() {
     std::fprintf(stderr, "Zazo Puzzle: cannot create the frame texture: %s\n", SDL_GetError());
     return false;
   }
+  // Pixel for pixel whatever the output size: set once, not per frame.
+  SDL_SetTextureScaleMode(frameTexture_, SDL_ScaleModeNearest);
   // Keys are keys: no input method composing text over the game.
   SDL_StopTextInput();
   widgetView_.Create(renderer_, widgets_);
   overlayView_.Create(renderer_);
+  optionsView_.Create(renderer_);
   OpenGamepads();
   displayPlatform_.window = window_;
   dxDraw_.InitializeDisplay();  // windowed: never refused
@@ -108,6 +121,7 @@ void TSdlHost::HideWindow() {
 void TSdlHost::DestroyWindow() {
   widgetView_.Destroy();
   overlayView_.Destroy();
+  optionsView_.Destroy();
   for (SDL_GameController*& pad : pads_) {
     if (pad) SDL_GameControllerClose(pad);
     pad = nullptr;
@@ -147,6 +161,13 @@ void TSdlHost::Render() {
     if (lastFrame_) CopyFrame(frame);
     widgetView_.Draw(renderer_, widgets_, frame, now);
   }
+  if (options_.IsOpen()) {
+    optionsView_.Draw(renderer_, frame, options_);
+  } else if (form_ && form_->scene == 100 && form_->loopRunning && form_->errorCode == 0 &&
+             !pauseClock_.Paused() && lastFrame_) {
+    // Only over a title the game really draws (not after an error).
+    optionsView_.DrawTitleHints(renderer_, frame);
+  }
   overlayShown_ = volume_.Shown(now);
   if (overlayShown_ != 0) {
     overlayView_.DrawVolume(renderer_, frame, overlayShown_,
@@ -171,7 +192,6 @@ void TSdlHost::CopyFrame(const TFrameRect& frame) {
       if (sharpTexture_) SDL_SetTextureScaleMode(sharpTexture_, SDL_ScaleModeLinear);
     }
   }
-  SDL_SetTextureScaleMode(frameTexture_, SDL_ScaleModeNearest);
   if (step == 0 || !sharpTexture_ || SDL_SetRenderTarget(renderer_, sharpTexture_) != 0) {
     SDL_RenderCopy(renderer_, frameTexture_, nullptr, &dst);
     return;

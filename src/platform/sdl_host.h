@@ -11,6 +11,8 @@
 #include "app/game_host.h"
 #include "platform/display_switch.h"
 #include "platform/input_translation.h"
+#include "platform/options_menu.h"
+#include "platform/options_view.h"
 #include "platform/overlay_view.h"
 #include "platform/pause_clock.h"
 #include "platform/picture_loader.h"
@@ -20,6 +22,7 @@
 #include "platform/sdl_display_platform.h"
 #include "platform/sound_system.h"
 #include "platform/volume_keys.h"
+#include "settings/settings_file.h"
 #include "system/page_opener.h"
 #include "system/program_env.h"
 
@@ -38,10 +41,11 @@ class TSdlHost : public TGameHost {
   TSdlHost(const TSdlHost&) = delete;
   TSdlHost& operator=(const TSdlHost&) = delete;
 
-  // Creates the hidden window "Zazo Puzzle" (client 640 x 480, fixed size,
-  // centred), its renderer and frame texture, the widgets' fonts, and
-  // initializes the display component windowed. False (with a message on
-  // standard error) when there is no display to open a window on.
+  // Creates the hidden window "Zazo Puzzle" (resizable, centred, a whole
+  // multiple of 640 x 480 by the window scale setting or the desktop: see
+  // StartWindowScale), its renderer and frame texture, the widgets' fonts,
+  // and initializes the display component windowed. False (with a message
+  // on standard error) when there is no display to open a window on.
   bool CreateWindow();
   void ShowWindow();
   void HideWindow();
@@ -56,9 +60,26 @@ class TSdlHost : public TGameHost {
   // a handler is reported in an error box and the program goes on.
   void DrainEvents();
   void HandleEvent(const SDL_Event& event);
+  // The loop's idle sleep: until the next frame is due (in frameInMs), a
+  // held pad direction repeats or the volume overlay goes, whichever comes
+  // first, and at once when an event arrives. At least 1 ms, at most 16.
+  void SleepUntilDue(uint32_t frameInMs);
   bool QuitRequested() const { return quit_; }
-  // True while the game is paused: the loop runs no frame.
-  bool Paused() const { return pauseClock_.Paused(); }
+  // True while the game is paused or the options are open: the loop runs
+  // no frame.
+  bool Paused() const { return pauseClock_.Paused() || options_.IsOpen(); }
+
+  // ---- the player's settings (sdl_host_settings.cpp) ----
+  // The settings kept between runs; without a store (a watched replay) the
+  // defaults, never saved. Attach before CreateWindow.
+  void AttachSettings(TSettingsStore* store) { settingsStore_ = store; }
+  const TSettings& Settings() const;
+  // Before the first frame: the volumes, the display toggles at start and
+  // full screen as the settings say.
+  void ApplyStartSettings();
+  // Opens the options overlay (from the title or the pause panel).
+  void OpenOptions();
+  bool OptionsOpen() const { return options_.IsOpen(); }
   // Pauses in the play scenes, or resumes: the sound held, the clock the
   // game sees stopped, the pause panel over the picture.
   void TogglePause();
@@ -141,6 +162,17 @@ class TSdlHost : public TGameHost {
   void GameMove(int32_t x, int32_t y);
   void GameClick(int button, int32_t x, int32_t y);
   void CopySelection();
+  // Keeps what the player changed outside the options (volume keys, full
+  // screen, the display toggles) in the settings.
+  void SyncSettings();
+  void StoreSettings(const TSettings& settings);
+  // The options overlay's input; true when the event was its.
+  bool OptionsEvent(const SDL_Event& event);
+  void CloseOptions();
+  // A key of the title's hint line (or the pause panel's options key):
+  // opens its overlay; false for any other key.
+  bool TitleHintKey(uint16_t vk);
+  void ApplyWindowScale(int32_t scale);
 
   TGameFolders folders_;
   std::string scorePath_;         // saveDir + "score.dat"
@@ -170,4 +202,11 @@ class TSdlHost : public TGameHost {
   SDL_Texture* sharpTexture_ = nullptr;  // whole-step copy before smoothing
   int32_t sharpStep_ = 0;
   TPageOpener opener_;  // xdg-open runs not yet collected
+  TSettingsStore* settingsStore_ = nullptr;
+  TSettings defaultSettings_;
+  // What the game showed when the settings last heard of it.
+  bool seenBackground_ = true;
+  bool seenEffects_ = true;
+  TOptionsMenu options_;
+  TOptionsView optionsView_;
 };

@@ -3,8 +3,10 @@
 #include <exception>
 
 #include "app/main.h"
+#include "platform/key_bindings.h"
 #include "platform/key_mapping.h"
 #include "platform/sdl_host.h"
+#include "platform/title_hints.h"
 #include "replay/replay_recorder.h"
 
 namespace {
@@ -31,11 +33,13 @@ void TSdlHost::DrainEvents() {
   const uint32_t now = SDL_GetTicks();
   displayPlatform_.SettlePlacement(now);
   opener_.ReapFinished();
-  // Held pad directions repeat like a held key.
-  if (form_ && !pauseClock_.Paused()) {
+  // Held pad directions repeat like a held key (not into the options).
+  if (form_ && !pauseClock_.Paused() && !options_.IsOpen()) {
     TGameInput inputs[TPadTranslator::kMaxInputs];
     Deliver(inputs, padInput_.Repeat(now, View(), inputs));
   }
+  // The settings hear of what the player changed (written only on a change).
+  SyncSettings();
   // The volume overlay goes after its second, also while nothing else draws.
   if (volume_.Shown(now) != overlayShown_) repaint_ = true;
   SDL_Event event;
@@ -50,7 +54,23 @@ void TSdlHost::DrainEvents() {
   }
 }
 
+void TSdlHost::SleepUntilDue(uint32_t frameInMs) {
+  const uint32_t now = SDL_GetTicks();
+  uint32_t wait = frameInMs < 16u ? frameInMs : 16u;
+  if (form_ && !pauseClock_.Paused()) {
+    const uint32_t repeat = padInput_.MsToRepeat(now, View());
+    if (repeat < wait) wait = repeat;
+  }
+  const uint32_t hide = volume_.MsToHide(now);
+  if (hide < wait) wait = hide;
+  if (wait < 1u) wait = 1u;
+  // The event stays queued for DrainEvents.
+  SDL_WaitEventTimeout(nullptr, static_cast<int>(wait));
+}
+
 void TSdlHost::HandleEvent(const SDL_Event& event) {
+  // The options overlay takes the input while it is open.
+  if (options_.IsOpen() && OptionsEvent(event)) return;
   switch (event.type) {
     case SDL_QUIT:
       quit_ = true;
@@ -116,12 +136,19 @@ void TSdlHost::HandleEvent(const SDL_Event& event) {
 
 void TSdlHost::OnKeyDown(const SDL_KeyboardEvent& key) {
   // Auto-repeated key-downs count like presses.
-  const uint16_t vk = VirtualKeyFromSdl(key.keysym.scancode, key.keysym.sym, key.keysym.mod);
-  if (vk == 0) return;
+  const uint16_t layoutVk = VirtualKeyFromSdl(key.keysym.scancode, key.keysym.sym, key.keysym.mod);
   const TKeyModifiers mods = KeyModifiersFromSdl(key.keysym.mod);
-  switch (widgets_.KeyDown(vk, mods.alt, mods.ctrl, mods.shift)) {
+  // The player's bindings: by the key's position, as the game's codes.
+  const TBoundKey bound =
+      TranslateBoundKey(Settings(), static_cast<uint16_t>(key.keysym.scancode), layoutVk, mods.alt);
+  const uint16_t widgetVk = layoutVk != 0 ? layoutVk : bound.vk;
+  if (widgetVk == 0) return;
+  switch (widgets_.KeyDown(widgetVk, mods.alt, mods.ctrl, mods.shift)) {
     case TWidgetAction::kToGame: {
       if (!form_) break;
+      if (!mods.alt && !mods.ctrl && TitleHintKey(layoutVk)) break;
+      if (!bound.deliver) break;
+      const uint16_t vk = bound.vk;
       if (mods.alt) {
         // Alt+Return, also while paused; nothing else is meant with Alt.
         if (!pauseClock_.Paused() || vk == kVkReturn) GameKey(vk, true);
@@ -242,4 +269,22 @@ void TSdlHost::Deliver(const TGameInput* in, int n) {
 void TSdlHost::CopySelection() {
   char text[TScoreWidgetState::kMaxText + 1];
   if (widgets_.CopyText(text, sizeof text) > 0) SDL_SetClipboardText(text);
+}
+
+bool TSdlHost::TitleHintKey(uint16_t vk) {
+  // The pause panel opens the options by the same key as the title.
+  if (pauseClock_.Paused()) {
+    if (vk != kVkTab) return false;
+    OpenOptions();
+    return true;
+  }
+  if (!form_ || form_->scene != 100) return false;
+  const TTitleHint* hint = TitleHintForKey(vk);
+  if (!hint) return false;
+  switch (hint->action) {
+    case TTitleHintAction::kOptions:
+      OpenOptions();
+      break;
+  }
+  return true;
 }

@@ -31,7 +31,18 @@ bool TVolumeKeys::Key(uint16_t vk, uint32_t nowMs) {
   return true;
 }
 
+uint32_t TVolumeKeys::MsToHide(uint32_t nowMs) const {
+  if (Shown(nowMs) == 0) return kNotShown;
+  return kShowMs - (nowMs - shownAt_);
+}
+
 int TVolumeKeys::Shown(uint32_t nowMs) const {
   if (shown_ == 0 || nowMs - shownAt_ >= kShowMs) return 0;
   return shown_;
+}
+
+void TVolumeKeys::Set(int32_t musicPercent, int32_t effectsPercent) {
+  auto clamp = [](int32_t v) { return v < 0 ? 0 : v > 100 ? 100 : v; };
+  music_ = clamp(musicPercent);
+  effects_ = clamp(effectsPercent);
 }

@@ -19,6 +19,7 @@
 #include "platform/window_icon.h"
 #include "replay/replay_recorder.h"
 #include "replay/replay_tap.h"
+#include "settings/settings_file.h"
 #include "system/program_env.h"
 
 namespace {
@@ -49,6 +50,11 @@ int main(int argc, char** argv) {
   // Pictures and sounds beside the program or installed under share/; the
   // best score in the program's own save/ or the per-user data folder.
   TSdlHost host(ChooseGameFolders(ProgramFolder()));
+  // The player's settings, read before the window opens (its size).
+  TSettingsStore settings(UserConfigFolder(),
+                          [](const std::string& folder) { return MakeFolderPath(folder, 0700); });
+  settings.Load(stderr);
+  host.AttachSettings(&settings);
   TReplayRecorder replays(host.SaveDir() + "replays/");
   TReplayTapHost tap(host, replays);
   TMainForm form(tap);
@@ -69,14 +75,19 @@ int main(int argc, char** argv) {
     host.ShowErrorBox("unknown error during start-up");
   }
   host.ShowWindow();
+  // Volumes, the display toggles and full screen as the player left them,
+  // before the first frame.
+  host.ApplyStartSettings();
 
   while (true) {
     host.DrainEvents();
     WriteFinishedReplay(host, replays);
     if (host.QuitRequested()) break;
     host.RepaintIfNeeded();
-    // Idle: sleep 1 ms, then at most one frame (none while paused).
-    SDL_Delay(1);
+    // Idle: asleep until the next frame is due or an event comes, then at
+    // most one frame (none while paused). Waking once a frame instead of
+    // every millisecond runs the same frames at the same clock readings.
+    host.SleepUntilDue(host.Paused() ? 16u : form.MsToNextFrame(host.Clock()));
     if (host.Paused()) continue;
     try {
       const uint32_t now = host.Clock();

@@ -13,7 +13,7 @@
 #include <ctime>
 
 #ifndef ZAZO_INSTALLED_DATA
-#define ZAZO_INSTALLED_DATA "../share/zazo-puzzle/"
+#define ZAZO_INSTALLED_DATA "../share/games/zazo-puzzle/"
 #endif
 
 namespace {

@@ -19,7 +19,7 @@ std::string ProgramFolder();
 //
 // A portable copy (the build folder, an unpacked folder) has graph/ beside the
 // program and keeps its best score in its own save/. An installed copy
-// (bin/zazo-puzzle with share/zazo-puzzle/graph) keeps it per user. Every
+// (games/zazo-puzzle with share/games/zazo-puzzle/graph) keeps it per user. Every
 // folder below ends in '/'.
 
 struct TGameFolders {
@@ -33,8 +33,8 @@ struct TGameFolders {
 };
 
 // The installed data folder relative to the program's folder:
-// "../share/zazo-puzzle/" for bin/ and share/ (the build may be configured
-// with other install folders).
+// "../share/games/zazo-puzzle/" for games/ and share/games/ (the build may be
+// configured with other install folders).
 const char* InstalledDataFromProgram();
 
 // The user's home folder: $HOME when it is set and not empty, else the home

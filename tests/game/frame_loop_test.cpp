@@ -1,5 +1,7 @@
 // The frame loop: when a frame runs, the frame-rate count and its average's
 // running sum, and the one-shot requests served before the play update.
+#include <vector>
+
 #include "game_fixture.h"
 
 namespace {
@@ -100,4 +102,78 @@ TEST_F(FrameLoopTest, APlaceRequestIsServedBeforeThePlayUpdateOfTheSameFrame) {
   // frame computed again at the cursor (effect 6).
   EXPECT_EQ(host.Events(), "sound 0\nsound 6\n");
   EXPECT_EQ(form.previewX, 5);
+}
+
+namespace {
+// A game object started like the fixture's, for running two loops side by side.
+struct TLoopRun {
+  TRecordingHost host{"/nonexistent/"};
+  TMainForm form{host};
+  std::vector<uint32_t> frameClocks;
+  explicit TLoopRun(uint32_t start) {
+    host.readPictures = false;
+    form.FormCreate();
+    form.SeedMt(4242);
+    form.SeedLcg(777);
+    form.NewGame();
+    form.lastFrameTick = start;
+    form.secondStartTick = start;
+    host.clock = start;
+  }
+  // One idle call at the host's clock; notes the frame's clock when one ran.
+  // The frames' own work takes from none to 22 ms, the same in every run.
+  void Idle() {
+    const int before = host.presentCount;
+    form.IdleFrame(host.clock);
+    if (host.presentCount == before) return;
+    frameClocks.push_back(form.lastFrameTick);
+    host.clock += static_cast<uint32_t>(frameClocks.size() * 7 % 23);
+  }
+};
+}  // namespace
+
+TEST(FrameLoopWake, SleepingUntilTheNextFrameRunsTheSameFramesAsWakingEveryMillisecond) {
+  // Across the clock's wrap, with frames that take up to 22 ms.
+  const uint32_t start = 0xFFFFF000u;
+  TLoopRun everyMs(start), untilDue(start);
+  for (int call = 0; call < 20000; call++) {
+    everyMs.host.clock += 1;
+    everyMs.Idle();
+  }
+  // Each wake but the few at the wrap runs a frame (the 16 ms there hold
+  // only after it): never one woken early or late.
+  int idleWakes = 0;
+  while (untilDue.frameClocks.size() < everyMs.frameClocks.size() && idleWakes < 100) {
+    const uint32_t wait = untilDue.form.MsToNextFrame(untilDue.host.clock);
+    ASSERT_LE(wait, 16u);
+    untilDue.host.clock += wait > 0 ? wait : 1;
+    const size_t frames = untilDue.frameClocks.size();
+    untilDue.Idle();
+    idleWakes += untilDue.frameClocks.size() == frames;
+  }
+  EXPECT_LE(idleWakes, 16);
+  EXPECT_GT(everyMs.frameClocks.size(), 900u);
+  EXPECT_EQ(untilDue.frameClocks, everyMs.frameClocks);
+  EXPECT_EQ(untilDue.form.framesLastSecond, everyMs.form.framesLastSecond);
+  EXPECT_EQ(untilDue.form.fpsSum, everyMs.form.fpsSum);
+  EXPECT_EQ(untilDue.form.fpsSamples, everyMs.form.fpsSamples);
+}
+
+TEST_F(FrameLoopTest, NextFrameTimeFollowsTheLoopsOwnTestAndStopsWithIt) {
+  StartGame();
+  form.lastFrameTick = 1000;
+  EXPECT_EQ(form.MsToNextFrame(1000), 16u);
+  EXPECT_EQ(form.MsToNextFrame(1015), 1u);
+  EXPECT_EQ(form.MsToNextFrame(1016), 0u);
+  EXPECT_EQ(form.MsToNextFrame(5000), 0u);  // overdue
+  // A clock behind the last frame (never seen; bounded all the same).
+  EXPECT_EQ(form.MsToNextFrame(900), 16u);
+  // Before the wrap every reading is due (the loop's unsigned test).
+  form.lastFrameTick = 0xFFFFFFF8u;
+  EXPECT_EQ(form.MsToNextFrame(0xFFFFFFF9u), 0u);
+  form.lastFrameTick = 0xFFFFFFFFu;
+  EXPECT_EQ(form.MsToNextFrame(3), 12u);
+  // A loop stopped by an error runs nothing: a frame's time is as good as any.
+  form.loopRunning = false;
+  EXPECT_EQ(form.MsToNextFrame(0xFFFFFFFFu + 16u), 16u);
 }

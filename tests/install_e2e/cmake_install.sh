@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# `cmake --install BUILD --prefix DIR`: the program in DIR/bin finds its data
-# in DIR/share/zazo-puzzle, runs from another working directory as an
+# `cmake --install BUILD --prefix DIR`: the program in DIR/games finds its data
+# in DIR/share/games/zazo-puzzle, runs from another working directory as an
 # unprivileged user and as root, keeps the best score per user and writes
 # nothing under DIR.
 source "$(dirname "$0")/install_lib.bash"
@@ -8,13 +8,15 @@ source "$(dirname "$0")/install_lib.bash"
 prefix="$E2E_TMP/prefix"
 cmake --install "$E2E_BUILD" --prefix "$prefix" > "$E2E_TMP/install.log" 2>&1 ||
   { cat "$E2E_TMP/install.log"; e2e_fail "cmake --install failed"; }
-[ -x "$prefix/bin/zazo-puzzle" ] || e2e_fail "no $prefix/bin/zazo-puzzle"
-[ -d "$prefix/share/zazo-puzzle/graph" ] || e2e_fail "no $prefix/share/zazo-puzzle/graph"
-[ ! -e "$prefix/bin/graph" ] && [ ! -e "$prefix/bin/save" ] || e2e_fail "data installed beside the program"
+for f in games/zazo-puzzle games/zazo-scores; do
+  [ -x "$prefix/$f" ] || e2e_fail "no $prefix/$f"
+done
+[ -d "$prefix/share/games/zazo-puzzle/graph" ] || e2e_fail "no $prefix/share/games/zazo-puzzle/graph"
+[ ! -e "$prefix/games/graph" ] && [ ! -e "$prefix/games/save" ] || e2e_fail "data installed beside the program"
 chmod -R a+rX "$prefix"
 
-inst_play_and_save "$INST_USER" "$prefix/bin/zazo-puzzle" "$prefix/share/zazo-puzzle/" "$prefix"
-inst_play_and_save root "$prefix/bin/zazo-puzzle" "$prefix/share/zazo-puzzle/" "$prefix"
+inst_play_and_save "$INST_USER" "$prefix/games/zazo-puzzle" "$prefix/share/games/zazo-puzzle/" "$prefix"
+inst_play_and_save root "$prefix/games/zazo-puzzle" "$prefix/share/games/zazo-puzzle/" "$prefix"
 
 # A best score that cannot be saved (a file where the data folder would go):
 # the warning box says so once; the game goes on, and a second failed save
@@ -24,7 +26,7 @@ home=$(inst_home "$INST_USER")
 blocked="$home/.local"
 echo "in the way" > "$blocked"
 chown "$INST_USER" "$blocked"
-inst_launch "$INST_USER" "$home" "$prefix/bin/zazo-puzzle" "$home"
+inst_launch "$INST_USER" "$home" "$prefix/games/zazo-puzzle" "$home"
 read -r wid w h x y < <(e2e_window "Zazo Puzzle" 15) || e2e_fail "no window \"Zazo Puzzle\""
 sleep 1
 xdotool key --window "$wid" 4

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # The Debian package: `cpack -G DEB` makes it with its dependencies, `dpkg -x`
-# unpacks it into a temporary root, and usr/bin/zazo-puzzle there runs from
+# unpacks it into a temporary root, and usr/games/zazo-puzzle there runs from
 # another working directory, as an unprivileged user and as root, each with
-# a fresh home: the pictures come from usr/share/zazo-puzzle, the best score
-# goes to ~/.local/share/zazo-puzzle/score.dat and shows on the next title,
-# and nothing is written under the unpacked root.
+# a fresh home: the pictures come from usr/share/games/zazo-puzzle, the best
+# score goes to ~/.local/share/zazo-puzzle/score.dat and shows on the next
+# title, and nothing is written under the unpacked root. Debian's own
+# checker, lintian, finds no error and no warning in the package.
 source "$(dirname "$0")/install_lib.bash"
 
 command -v cpack > /dev/null || e2e_fail "cpack is missing"
@@ -14,6 +15,15 @@ command -v dpkg-shlibdeps > /dev/null || e2e_fail "dpkg-shlibdeps is missing (pa
 deb=$(ls "$E2E_TMP"/pkg/zazo-puzzle_*.deb 2> /dev/null | head -n 1)
 [ -n "$deb" ] || e2e_fail "no zazo-puzzle_*.deb made"
 echo "package: $(basename "$deb"), $(stat -c %s "$deb") bytes"
+
+# Errors and warnings fail; lintian's informational and pedantic notes do not.
+command -v lintian > /dev/null || e2e_fail "lintian is missing (scripts/install-deps.sh installs it)"
+if ! lintian --fail-on error,warning --no-tag-display-limit "$deb" > "$E2E_TMP/lintian.log" 2>&1 ||
+  grep -E "^[EW]: " "$E2E_TMP/lintian.log"; then
+  cat "$E2E_TMP/lintian.log"
+  e2e_fail "lintian reports errors or warnings (or did not run)"
+fi
+echo "lintian: no errors, no warnings"
 
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
@@ -28,8 +38,10 @@ done
 root="$E2E_TMP/root"
 dpkg -x "$deb" "$root"
 id=$(basename "$root"/usr/share/metainfo/*.metainfo.xml .metainfo.xml)
-for f in usr/bin/zazo-puzzle usr/share/zazo-puzzle/graph/title.bmp usr/share/zazo-puzzle/system/nil.ogg \
-  "usr/share/applications/$id.desktop" usr/share/man/man6/zazo-puzzle.6.gz; do
+for f in usr/games/zazo-puzzle usr/games/zazo-scores usr/share/games/zazo-puzzle/graph/title.bmp \
+  usr/share/games/zazo-puzzle/system/nil.ogg "usr/share/applications/$id.desktop" \
+  usr/share/man/man6/zazo-puzzle.6.gz usr/share/man/man1/zazo-scores.1.gz \
+  usr/share/doc/zazo-puzzle/copyright usr/share/doc/zazo-puzzle/changelog.gz; do
   [ -e "$root/$f" ] || e2e_fail "the package lacks /$f"
 done
 for size in 16 24 32 48 64 128 256 512; do
@@ -39,10 +51,10 @@ for size in 16 24 32 48 64 128 256 512; do
 done
 grep -q "^Icon=$id$" "$root/usr/share/applications/$id.desktop" || e2e_fail "the desktop entry names another icon"
 # No folder of the build or of the install compiled into the program.
-if strings "$root/usr/bin/zazo-puzzle" | grep -E "$E2E_BUILD|/usr/share/zazo"; then
+if strings "$root/usr/games/zazo-puzzle" | grep -E "$E2E_BUILD|/usr/share/games/zazo"; then
   e2e_fail "the program holds an absolute path"
 fi
 
-inst_play_and_save "$INST_USER" "$root/usr/bin/zazo-puzzle" "$root/usr/share/zazo-puzzle/" "$root"
-inst_play_and_save root "$root/usr/bin/zazo-puzzle" "$root/usr/share/zazo-puzzle/" "$root"
+inst_play_and_save "$INST_USER" "$root/usr/games/zazo-puzzle" "$root/usr/share/games/zazo-puzzle/" "$root"
+inst_play_and_save root "$root/usr/games/zazo-puzzle" "$root/usr/share/games/zazo-puzzle/" "$root"
 echo "ok"

@@ -150,11 +150,19 @@ TEST(PadTranslation, HeldDirectionRepeatsAfterTheDelayAtTheRateAndStopsWhenLetGo
   TPadTranslator pads;
   TGameInput in[TPadTranslator::kMaxInputs];
   const TGameView play = Scene(200);
+  EXPECT_EQ(pads.MsToRepeat(1000, play), TPadTranslator::kNoRepeat);
   ASSERT_EQ(pads.Button(0, TPadButton::kRight, true, 1000, play, in), 1);
+  // The loop sleeps until the next step is due: no earlier, no later.
+  EXPECT_EQ(pads.MsToRepeat(1000, play), TPadTranslator::kRepeatDelayMs);
+  EXPECT_EQ(pads.MsToRepeat(1000 + TPadTranslator::kRepeatDelayMs - 1, play), 1u);
   EXPECT_EQ(pads.Repeat(1000 + TPadTranslator::kRepeatDelayMs - 1, play, in), 0);
+  EXPECT_EQ(pads.MsToRepeat(1000 + TPadTranslator::kRepeatDelayMs + 5, play), 0u);  // overdue
   ASSERT_EQ(pads.Repeat(1000 + TPadTranslator::kRepeatDelayMs, play, in), 1);
   EXPECT_EQ(in[0].vk, 'D');
   uint32_t t = 1000 + TPadTranslator::kRepeatDelayMs;
+  EXPECT_EQ(pads.MsToRepeat(t, play), TPadTranslator::kRepeatIntervalMs);
+  // Nothing repeats outside play, so nothing to wake for.
+  EXPECT_EQ(pads.MsToRepeat(t, Scene(300)), TPadTranslator::kNoRepeat);
   EXPECT_EQ(pads.Repeat(t + TPadTranslator::kRepeatIntervalMs - 1, play, in), 0);
   EXPECT_EQ(pads.Repeat(t + TPadTranslator::kRepeatIntervalMs, play, in), 1);
   // A stalled loop gets one step, not a burst.
@@ -175,6 +183,7 @@ TEST(PadTranslation, HeldDirectionRepeatsAfterTheDelayAtTheRateAndStopsWhenLetGo
   // An unplugged pad holds nothing any more.
   pads.Release(0);
   EXPECT_EQ(pads.Repeat(t + 10000, play, in), 0);
+  EXPECT_EQ(pads.MsToRepeat(t + 10000, play), TPadTranslator::kNoRepeat);
   // No repeat outside play (the title steps once per press).
   ASSERT_EQ(pads.Button(1, TPadButton::kDown, true, t, Scene(100), in), 1);
   EXPECT_EQ(pads.Repeat(t + 10000, Scene(100), in), 0);
@@ -207,6 +216,10 @@ TEST(VolumeKeys, TenPercentStepsClampedAndShownForASecond) {
   EXPECT_EQ(v.Shown(100), 1);
   EXPECT_EQ(v.Shown(1099), 1);
   EXPECT_EQ(v.Shown(1100), 0);
+  // The loop wakes when the overlay goes: at 1100, not before.
+  EXPECT_EQ(v.MsToHide(100), 1000u);
+  EXPECT_EQ(v.MsToHide(1099), 1u);
+  EXPECT_EQ(v.MsToHide(1100), TVolumeKeys::kNotShown);
   EXPECT_TRUE(v.Key(187, 2000));  // '=': music up, capped
   EXPECT_TRUE(v.Key(187, 2000));
   EXPECT_EQ(v.MusicPercent(), 100);

@@ -91,3 +91,17 @@ TEST(PresentLayout, WindowedPointerIsUnchangedAndHighDensityScales) {
 }
 
 }  // namespace
+
+TEST(PresentLayout, StartWindowScaleFitsTwoThirdsOfTheDesktopOrThePlayersChoice) {
+  // No choice: two thirds of the desktop's height.
+  EXPECT_EQ(StartWindowScale(0, 768, 1024, 740), 1);
+  EXPECT_EQ(StartWindowScale(0, 1080, 1920, 1050), 1);
+  EXPECT_EQ(StartWindowScale(0, 1440, 2560, 1400), 2);
+  EXPECT_EQ(StartWindowScale(0, 2160, 3840, 2100), 3);
+  EXPECT_EQ(StartWindowScale(0, 600, 800, 580), 1);  // never below 1
+  // The player's choice, as large as the usable area allows.
+  EXPECT_EQ(StartWindowScale(2, 1080, 1920, 1050), 2);
+  EXPECT_EQ(StartWindowScale(4, 1080, 1920, 1050), 2);
+  EXPECT_EQ(StartWindowScale(4, 2160, 3840, 2160), 4);
+  EXPECT_EQ(StartWindowScale(3, 768, 1024, 740), 1);
+}

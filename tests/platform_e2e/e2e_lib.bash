@@ -101,11 +101,15 @@ e2e_prepare() {
 }
 
 # e2e_launch DIR [ENV...]: starts the program from working directory DIR
-# with the dummy audio driver and the extra environment given.
+# with the dummy audio driver and the extra environment given. Its settings
+# live in $E2E_CONFIG (empty at first: the game as it starts by default)
+# unless the environment given names another XDG_CONFIG_HOME.
+E2E_CONFIG="$E2E_TMP/config"
 e2e_launch() {
   local dir=$1
   shift
-  (cd "$dir" && exec env "$@" SDL_AUDIODRIVER=dummy "$E2E_GAME/zazo-puzzle") > "$E2E_LOG" 2>&1 &
+  (cd "$dir" && exec env XDG_CONFIG_HOME="$E2E_CONFIG" env "$@" SDL_AUDIODRIVER=dummy \
+    "$E2E_GAME/zazo-puzzle") > "$E2E_LOG" 2>&1 &
   E2E_PID=$!
 }
 

@@ -12,7 +12,7 @@ cat > "$E2E_TMP/bin/xdg-open" << OPENER
 #!/bin/sh
 echo \$\$ > "$E2E_TMP/opener.pid"
 echo "\$1" >> "$E2E_TMP/opened.txt"
-exec sleep 8
+exec sleep 120
 OPENER
 chmod +x "$E2E_TMP/bin/xdg-open"
 stop_opener() {
@@ -71,10 +71,11 @@ e2e_shot "$E2E_TMP/title.png" "$x" "$y" 640 480
 e2e_crop "$E2E_GAME/graph/title.bmp" "$E2E_TMP/title_sheet.png" 640x480+0+0
 differ=$(e2e_diff "$E2E_TMP/title.png" "$E2E_TMP/title_sheet.png")
 [ "$differ" -lt 100000 ] || e2e_fail "not back on the title ($differ pixels differ)"
-# All this happened while the opener (8 s) was still running.
+# All this happened while the opener (two minutes) was still running: the
+# game never waited for it, however slow the machine.
 elapsed=$((($(date +%s%N) - start) / 1000000))
 echo "back on the title $elapsed ms after Alt+S"
-[ "$elapsed" -lt 7000 ] || e2e_fail "the program waited for the browser"
+kill -0 "$(cat "$E2E_TMP/opener.pid")" 2> /dev/null || e2e_fail "the program waited for the browser"
 
 xdotool key --window "$wid" Escape
 e2e_wait_exit 5

@@ -167,15 +167,15 @@ TEST_F(GameFolders, InstalledLayoutReadsShareAndSavesPerUser) {
   EnvGuard homeVar("HOME", home.c_str());
   EnvGuard xdg("XDG_DATA_HOME", nullptr);
   const std::string prefix = root.string() + "/usr/";
-  fs::create_directories(prefix + "bin");
-  fs::create_directories(prefix + "share/zazo-puzzle/graph");
-  fs::create_directories(prefix + "share/zazo-puzzle/system");
-  // A writable bin/ with a save/ in it does not make the copy portable.
-  fs::create_directories(prefix + "bin/save");
-  ASSERT_STREQ(InstalledDataFromProgram(), "../share/zazo-puzzle/");
+  fs::create_directories(prefix + "games");
+  fs::create_directories(prefix + "share/games/zazo-puzzle/graph");
+  fs::create_directories(prefix + "share/games/zazo-puzzle/system");
+  // A writable games/ with a save/ in it does not make the copy portable.
+  fs::create_directories(prefix + "games/save");
+  ASSERT_STREQ(InstalledDataFromProgram(), "../share/games/zazo-puzzle/");
 
-  const TGameFolders f = ChooseGameFolders(prefix + "bin/");
-  EXPECT_EQ(f.dataDir, prefix + "share/zazo-puzzle/");
+  const TGameFolders f = ChooseGameFolders(prefix + "games/");
+  EXPECT_EQ(f.dataDir, prefix + "share/games/zazo-puzzle/");
   EXPECT_EQ(f.saveDir, home + "/.local/share/zazo-puzzle/");
   EXPECT_FALSE(f.portable);
   EXPECT_EQ(f.createMode, 0700u);
@@ -232,9 +232,9 @@ TEST_F(GameFolders, MissingHomeFallsBackToThePasswordDatabase) {
   }
   // The installed copy then saves under the database's home.
   EnvGuard homeVar("HOME", nullptr);
-  fs::create_directories(root / "usr/bin");
-  fs::create_directories(root / "usr/share/zazo-puzzle/graph");
-  EXPECT_EQ(ChooseGameFolders(root.string() + "/usr/bin/").saveDir, expected);
+  fs::create_directories(root / "usr/games");
+  fs::create_directories(root / "usr/share/games/zazo-puzzle/graph");
+  EXPECT_EQ(ChooseGameFolders(root.string() + "/usr/games/").saveDir, expected);
 }
 
 TEST_F(GameFolders, MakeFolderPathCreatesParentsPrivatelyAndAllocatesNothing) {
