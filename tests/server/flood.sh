@@ -8,7 +8,7 @@
 # reads it, and SIGTERM during a check (the process gone within 6 s). Loopback
 # only, ephemeral ports; the figures themselves are bench/scores/flood.sh's.
 set -euo pipefail
-BUILD=$1
+BUILD=$(cd "$1" && pwd)
 SRC=$2
 . "$SRC/tests/server/pg_cluster.inc"
 command -v nginx > /dev/null || [ -x /usr/sbin/nginx ] || { echo "nginx is missing (scripts/install-deps.sh)"; exit 1; }
