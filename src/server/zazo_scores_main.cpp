@@ -101,10 +101,11 @@ int main(int argc, char** argv) {
   app.add_option("--max-connections", o.front.maxConnections, "connections open at once")
       ->check(CLI::Range(1, 100000))
       ->capture_default_str();
-  app.add_option("--address-connections", o.front.perAddressConnections,
-                 "connections open at once from one client address")
-      ->check(CLI::Range(1, 100000))
-      ->capture_default_str();
+  CLI::Option* perAddress =
+      app.add_option("--address-connections", o.front.perAddressConnections,
+                     "connections open at once from one client address (default 64; with "
+                     "--trust-proxy: --max-connections, every connection being the proxy's)")
+          ->check(CLI::Range(1, 100000));
   app.add_option("--request-timeout", o.front.requestSeconds,
                  "seconds a request (headers and body) may take to arrive")
       ->check(CLI::Range(1, 3600))
@@ -134,6 +135,8 @@ int main(int argc, char** argv) {
     if (idle->count() == 0) o.front.idleExitSeconds = 15 * 60;
     if (budget->count() == 0) o.checkBudgetSeconds = 0;
   }
+  if (o.front.trustProxy && perAddress->count() == 0)
+    o.front.perAddressConnections = o.front.maxConnections;
   o.checks.maxFrames = static_cast<uint64_t>(replayFrames);
   o.checks.maxMillis = static_cast<uint32_t>(replaySeconds * 1000);
   o.front.uploadThreads = o.checks.concurrent + o.checks.queue;
