@@ -4,6 +4,7 @@ namespace {
 
 constexpr TTitleHint kHints[] = {
     {"Tab", 9, "設定", "Options", TTitleHintAction::kOptions},
+    {"C", 'C', "今日のチャレンジ", "Today's challenge", TTitleHintAction::kDailyChallenge},
 };
 
 }  // namespace
