@@ -8,7 +8,7 @@
 # reads it, and SIGTERM during a check (the process gone within 6 s). Loopback
 # only, ephemeral ports; the figures themselves are bench/scores/flood.sh's.
 set -euo pipefail
-BUILD=$1
+BUILD=$(cd "$1" && pwd)
 SRC=$2
 . "$SRC/tests/server/pg_cluster.inc"
 command -v nginx > /dev/null || [ -x /usr/sbin/nginx ] || { echo "nginx is missing (scripts/install-deps.sh)"; exit 1; }
@@ -38,7 +38,7 @@ free_port() { pg_free_port; }
 if command -v systemd-analyze > /dev/null; then
   mkdir -p "$TMP/man/man1" "$TMP/unit"
   cp "$SRC/dist/zazo-scores.1" "$TMP/man/man1/"
-  sed "s|/usr/bin/zazo-scores|$BUILD/zazo-scores|" "$SRC/dist/systemd/zazo-scores@.service" \
+  sed "s|/usr/games/zazo-scores|$BUILD/zazo-scores|" "$SRC/dist/systemd/zazo-scores@.service" \
     > "$TMP/unit/zazo-scores@8081.service"
   MANPATH=$TMP/man systemd-analyze verify "$TMP/unit/zazo-scores@8081.service" > "$TMP/verify.txt" 2>&1 ||
     fail "systemd-analyze verify: $(cat "$TMP/verify.txt")"
