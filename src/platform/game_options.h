@@ -10,7 +10,6 @@
 //   zazo-puzzle --create-room    makes a room at the board's relay ("room CODE")
 //   zazo-puzzle --join CODE      joins that room; --quick pairs with whoever waits
 //   zazo-puzzle --spectate CODE  follows the match in that room
-//   zazo-puzzle --board URL      the board whose relay the rooms are at
 //
 // An option is a field here and one line in game_options.cpp.
 #pragma once
@@ -34,7 +33,6 @@ struct TGameOptions {
   bool quick = false;       // --quick
   std::string joinRoom;     // --join CODE (upper case)
   std::string spectate;     // --spectate CODE (upper case)
-  std::string board;        // --board URL ("" the game's own board)
 };
 
 // Parses argv into *options. Returns -1 when the game goes on; else the exit
