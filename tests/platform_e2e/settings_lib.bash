@@ -43,11 +43,10 @@ settings_wait_game() {
 # title picture (fewer than 20000 pixels differ), at most 10 s; prints the
 # last count.
 settings_wait_title() {
-  local i differ
-  e2e_crop "$E2E_GAME/graph/title.bmp" "$E2E_TMP/title_sheet.png" 640x480+0+0
-  for ((i = 0; i < 40; i++)); do
+  local i differ tries=${2:-40}
+  for ((i = 0; i < tries; i++)); do
     settings_shot "$1" "$E2E_TMP/shown_small.png"
-    differ=$(e2e_diff "$E2E_TMP/shown_small.png" "$E2E_TMP/title_sheet.png")
+    differ=$(e2e_title_diff "$E2E_TMP/shown_small.png")
     [ "$differ" -lt 20000 ] && break
     sleep 0.25
   done
