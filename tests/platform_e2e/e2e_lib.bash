@@ -232,3 +232,47 @@ e2e_force_to_game_over() {
   done
   e2e_fail "no score widgets after the game should have ended"
 }
+
+# Helpers of the checks that run several programs at once.
+#
+# E2E_CHILDREN holds the process ids a check started; e2e_stop_children
+# kills and reaps them all.
+E2E_CHILDREN=()
+e2e_stop_children() {
+  local p
+  for p in "${E2E_CHILDREN[@]}"; do kill -9 "$p" 2> /dev/null; done
+  for p in "${E2E_CHILDREN[@]}"; do wait "$p" 2> /dev/null; done
+  E2E_CHILDREN=()
+}
+
+# e2e_wait_log FILE REGEX SECONDS: waits for a line; prints it. Fails with
+# the file shown when none comes.
+e2e_wait_log() {
+  local i
+  for ((i = 0; i < $3 * 20; i++)); do
+    if grep -qE "$2" "$1" 2> /dev/null; then
+      grep -E "$2" "$1" | head -n 1
+      return 0
+    fi
+    sleep 0.05
+  done
+  echo "--- $1 ---"
+  cat "$1"
+  e2e_fail "no line /$2/ in $1 within $3 s"
+}
+
+# e2e_window_of PID: the game window of that process.
+e2e_window_of() {
+  local i w tree
+  for ((i = 0; i < 100; i++)); do
+    tree=$(xwininfo -root -tree 2> /dev/null | grep -F '"Zazo Puzzle":')
+    for w in $(xdotool search --pid "$1" 2> /dev/null); do
+      if grep -q "$(printf '0x%x ' "$w")" <<< "$tree"; then
+        echo "$w"
+        return 0
+      fi
+    done
+    sleep 0.1
+  done
+  return 1
+}
