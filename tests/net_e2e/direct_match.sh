@@ -15,13 +15,22 @@ SIM="$E2E_BUILD/zazo-link-sim"
 cp -r "$E2E_GAME" "$E2E_TMP/game2"
 trap 'e2e_stop_children; kill "$E2E_WM" 2> /dev/null; wait "$E2E_WM" 2> /dev/null; e2e_cleanup' EXIT
 
-# start_pair TAG: a host and a joining program through a fresh simulator;
-# sets HOST_PID JOIN_PID HOST_WIN JOIN_WIN.
+# start_pair TAG [NAME]: a host and a joining program through a fresh
+# simulator; sets HOST_PID JOIN_PID HOST_WIN JOIN_WIN. The host is --name
+# ホスト, or without --name and with NAME in its settings file.
 start_pair() {
-  local tag=$1 port simport
+  local tag=$1 port simport shown=ホスト config
+  config="$E2E_TMP/config-$tag"
+  local name=(--name ホスト)
+  mkdir -p "$config/zazo-puzzle"
+  if [ -n "${2:-}" ]; then
+    printf 'name = "%s"\n' "$2" > "$config/zazo-puzzle/settings.toml"
+    name=()
+    shown=$2
+  fi
   rm -rf "$E2E_GAME/save/replays" "$E2E_TMP/game2/save/replays"
-  (cd "$E2E_GAME" && exec env SDL_AUDIODRIVER=dummy ./zazo-puzzle --host 0 --name ホスト) \
-    > "$E2E_TMP/host-$tag.log" 2>&1 &
+  (cd "$E2E_GAME" && exec env XDG_CONFIG_HOME="$config" USER=login SDL_AUDIODRIVER=dummy \
+    ./zazo-puzzle --host 0 "${name[@]}") > "$E2E_TMP/host-$tag.log" 2>&1 &
   HOST_PID=$!
   E2E_CHILDREN+=("$HOST_PID")
   port=$(e2e_wait_log "$E2E_TMP/host-$tag.log" "on UDP port [0-9]+" 10 | sed -E 's/.*port ([0-9]+).*/\1/')
@@ -35,7 +44,7 @@ start_pair() {
   E2E_CHILDREN+=("$JOIN_PID")
   e2e_wait_log "$E2E_TMP/host-$tag.log" "match 1 started, side 1" 15
   e2e_wait_log "$E2E_TMP/join-$tag.log" "match 1 started, side 2" 15
-  e2e_wait_log "$E2E_TMP/join-$tag.log" "opponent ホスト" 1
+  e2e_wait_log "$E2E_TMP/join-$tag.log" "opponent $shown " 1
   HOST_WIN=$(e2e_window_of "$HOST_PID") || e2e_fail "no host window"
   JOIN_WIN=$(e2e_window_of "$JOIN_PID") || e2e_fail "no joining window"
 }
@@ -93,8 +102,8 @@ cursor=$(grep -E "^cursorX " "$E2E_TMP/dump.txt" | tail -n 1)
 [ "$cursor" = "cursorX 3" ] || e2e_fail "after the keys the cursor is '$cursor', not 3"
 e2e_stop_children
 
-# ---- the joining program killed mid-match ----
-start_pair b
+# ---- the joining program killed mid-match (the host named by its settings) ----
+start_pair b 設定の名前
 sleep 0.5
 kill -9 "$JOIN_PID"
 killed=$(date +%s%N)
