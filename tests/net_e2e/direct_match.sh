@@ -68,7 +68,10 @@ done
 # player's d arrives as side 2's K and moves nothing.
 for k in d d d; do xdotool key --window "$HOST_WIN" "$k"; done
 for k in d d; do xdotool key --window "$JOIN_WIN" "$k"; done
-# The keys travel a tick's input delay and the link; give them a moment.
+# The keys travel the input delay and the link before the Esc may end the
+# match. Nothing shows that they arrived: side 2's keys move nothing off its
+# turn, no line is printed per key, and the replay is written only at the
+# end. So a moment's grace, not a wait for a sign.
 sleep 1
 xdotool key --window "$JOIN_WIN" Escape
 e2e_wait_log "$E2E_TMP/join-a.log" "対戦を終了しました" 5

@@ -65,7 +65,11 @@ HOST_WIN=$(e2e_window_of "$HOST_PID") || e2e_fail "no host window"
 JOIN_WIN=$(e2e_window_of "$JOIN_PID") || e2e_fail "no joining window"
 for k in d d d; do xdotool key --window "$HOST_WIN" "$k"; done
 for k in d d; do xdotool key --window "$JOIN_WIN" "$k"; done
-sleep 1  # the keys travel the input delay and the relay
+# The keys travel the input delay and the link before the Esc may end the
+# match. Nothing shows that they arrived: side 2's keys move nothing off its
+# turn, no line is printed per key, and the replay is written only at the
+# end. So a moment's grace, not a wait for a sign.
+sleep 1
 xdotool key --window "$JOIN_WIN" Escape
 e2e_wait_log "$E2E_TMP/join-a.log" "対戦を終了しました" 5
 e2e_wait_log "$E2E_TMP/host-a.log" "相手が退出しました" 5
