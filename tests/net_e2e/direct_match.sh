@@ -64,45 +64,9 @@ for win in "$HOST_WIN" "$JOIN_WIN"; do
   done
   [ "$mark" = "70,220,90" ] || e2e_fail "no green connection mark in the match bar (pixel $mark)"
 done
-# Side 1 has the first turn: the host's d moves its cursor; the joining
-# player's d arrives as side 2's K and moves nothing.
-for k in d d d; do xdotool key --window "$HOST_WIN" "$k"; done
-for k in d d; do xdotool key --window "$JOIN_WIN" "$k"; done
-# The keys travel the input delay and the link before the Esc may end the
-# match. Nothing shows that they arrived: side 2's keys move nothing off its
-# turn, no line is printed per key, and the replay is written only at the
-# end. So a moment's grace, not a wait for a sign.
-sleep 1
-xdotool key --window "$JOIN_WIN" Escape
-e2e_wait_log "$E2E_TMP/join-a.log" "対戦を終了しました" 5
-e2e_wait_log "$E2E_TMP/host-a.log" "相手が退出しました" 5
-# Both programs stay, back on the title.
-kill -0 "$HOST_PID" && kill -0 "$JOIN_PID" || e2e_fail "a program ended with the match"
-
-for dir in "$E2E_GAME" "$E2E_TMP/game2"; do
-  for ((i = 0; i < 50; i++)); do
-    ls "$dir"/save/replays/*.zzr > /dev/null 2>&1 && break
-    sleep 0.1
-  done
-done
-host_replay=$(ls "$E2E_GAME"/save/replays/*.zzr 2> /dev/null | head -n 1)
-join_replay=$(ls "$E2E_TMP"/game2/save/replays/*.zzr 2> /dev/null | head -n 1)
-[ -n "$host_replay" ] || e2e_fail "the host wrote no replay"
-[ -n "$join_replay" ] || e2e_fail "the joining program wrote no replay"
-cmp -s "$host_replay" "$join_replay" || {
-  diff "$host_replay" "$join_replay" | head -n 20
-  e2e_fail "the two replays differ"
-}
-grep -q "^game versus2$" "$host_replay" || e2e_fail "not a two-person versus replay"
-summary=$("$E2E_BUILD/zazo-replay" --summary "$host_replay") || e2e_fail "the replay does not reproduce: $summary"
-echo "replay: $summary"
-# Three side-1 D keys and two side-2 K keys, as the game received them.
-[ "$(grep -cE '^i [0-9]+ k 68 0$' "$host_replay")" = 3 ] || e2e_fail "the host's keys are not side 1's D"
-[ "$(grep -cE '^i [0-9]+ k 75 0$' "$host_replay")" = 2 ] || e2e_fail "the joining keys are not side 2's K"
-# Only the side on turn moved: the cursor went 3 cells right, not 5.
-"$E2E_BUILD/zazo-replay" --dump-every 100000 "$host_replay" > "$E2E_TMP/dump.txt" 2>&1
-cursor=$(grep -E "^cursorX " "$E2E_TMP/dump.txt" | tail -n 1)
-[ "$cursor" = "cursorX 3" ] || e2e_fail "after the keys the cursor is '$cursor', not 3"
+e2e_keys_then_leave a
+e2e_match_replays "$E2E_GAME" "$E2E_TMP/game2"
+grep -q "^game versus2$" "$HOST_REPLAY" || e2e_fail "not a two-person versus replay"
 e2e_stop_children
 
 # ---- the joining program killed mid-match (the host named by its settings) ----

@@ -63,33 +63,8 @@ game "$E2E_TMP/game3" spectator --spectate "$CODE" --name 観客
 e2e_wait_log "$E2E_TMP/spectator.log" "room $CODE: watching" 10
 HOST_WIN=$(e2e_window_of "$HOST_PID") || e2e_fail "no host window"
 JOIN_WIN=$(e2e_window_of "$JOIN_PID") || e2e_fail "no joining window"
-for k in d d d; do xdotool key --window "$HOST_WIN" "$k"; done
-for k in d d; do xdotool key --window "$JOIN_WIN" "$k"; done
-# The keys travel the input delay and the link before the Esc may end the
-# match. Nothing shows that they arrived: side 2's keys move nothing off its
-# turn, no line is printed per key, and the replay is written only at the
-# end. So a moment's grace, not a wait for a sign.
-sleep 1
-xdotool key --window "$JOIN_WIN" Escape
-e2e_wait_log "$E2E_TMP/join-a.log" "対戦を終了しました" 5
-e2e_wait_log "$E2E_TMP/host-a.log" "相手が退出しました" 5
-kill -0 "$HOST_PID" && kill -0 "$JOIN_PID" || e2e_fail "a program ended with the match"
-for dir in "$E2E_GAME" "$E2E_TMP/game2"; do
-  for ((i = 0; i < 50; i++)); do
-    ls "$dir"/save/replays/*.zzr > /dev/null 2>&1 && break
-    sleep 0.1
-  done
-done
-host_replay=$(ls "$E2E_GAME"/save/replays/*.zzr 2> /dev/null | head -n 1)
-join_replay=$(ls "$E2E_TMP"/game2/save/replays/*.zzr 2> /dev/null | head -n 1)
-[ -n "$host_replay" ] && [ -n "$join_replay" ] || e2e_fail "a player wrote no replay"
-cmp -s "$host_replay" "$join_replay" || e2e_fail "the two replays differ"
-"$E2E_BUILD/zazo-replay" --summary "$host_replay" > /dev/null || e2e_fail "the replay does not reproduce"
-[ "$(grep -cE '^i [0-9]+ k 68 0$' "$host_replay")" = 3 ] || e2e_fail "the host's keys are not side 1's D"
-[ "$(grep -cE '^i [0-9]+ k 75 0$' "$host_replay")" = 2 ] || e2e_fail "the joining keys are not side 2's K"
-"$E2E_BUILD/zazo-replay" --dump-every 100000 "$host_replay" > "$E2E_TMP/dump.txt" 2>&1
-[ "$(grep -E '^cursorX ' "$E2E_TMP/dump.txt" | tail -n 1)" = "cursorX 3" ] ||
-  e2e_fail "the side not on turn moved the cursor"
+e2e_keys_then_leave a
+e2e_match_replays "$E2E_GAME" "$E2E_TMP/game2"
 # The spectator followed the match to its end.
 e2e_wait_log "$E2E_TMP/spectator.log" "match ended" 10
 # The board keeps the match: listed with its replay, the players' very file.
@@ -101,7 +76,7 @@ page=$(curl -s "$BOARD/score/matches/")
 grep -q "ホスト" <<< "$page" && grep -q "$CODE" <<< "$page" || e2e_fail "the board does not list the match"
 link=$(grep -oE '/score/matches/[0-9]+\.zzr' <<< "$page" | head -n 1)
 curl -s "$BOARD$link" > "$E2E_TMP/kept.zzr"
-cmp -s "$E2E_TMP/kept.zzr" "$host_replay" || e2e_fail "the kept replay is not the players' replay"
+cmp -s "$E2E_TMP/kept.zzr" "$HOST_REPLAY" || e2e_fail "the kept replay is not the players' replay"
 # The title's meeting menu: O opens it, the third row makes a room.
 game "$E2E_TMP/game4" menu --name メニュー
 MENU_PID=$LAST_PID
