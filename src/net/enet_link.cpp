@@ -6,6 +6,8 @@
 #include <cstring>
 #include <mutex>
 
+#include "net/enet_peer.h"
+
 namespace {
 
 // ENet gives a peer up when a reliable message stays unacknowledged this
@@ -142,30 +144,13 @@ bool TEnetLink::Receive(TLinkMessage* out) {
 }
 
 TLinkStats TEnetLink::Stats() const {
-  TLinkStats s;
-  if (!peer_) return s;
-  s.roundTripMs = peer_->roundTripTime;
-  s.roundTripVarianceMs = peer_->roundTripTimeVariance;
-  s.packetLoss =
-      static_cast<float>(peer_->packetLoss) / static_cast<float>(ENET_PEER_PACKET_LOSS_SCALE);
-  const uint32_t now = enet_time_get();
-  s.sinceReceiveMs = connected_ && peer_->lastReceiveTime != 0 ? now - peer_->lastReceiveTime : 0;
-  return s;
+  return PeerStats(peer_, connected_);
 }
 
 void TEnetLink::Close(uint32_t waitMs) {
   if (!host_) return;
   if (peer_ && connected_) {
-    enet_peer_disconnect_later(peer_, 0);
-    const uint32_t start = enet_time_get();
-    ENetEvent event;
-    while (enet_time_get() - start < waitMs) {
-      const int got = enet_host_service(host_, &event, 10);
-      if (got < 0) break;
-      if (got == 0) continue;
-      if (event.type == ENET_EVENT_TYPE_RECEIVE) enet_packet_destroy(event.packet);
-      if (event.type == ENET_EVENT_TYPE_DISCONNECT && event.peer == peer_) break;
-    }
+    DisconnectPeer(host_, peer_, waitMs);
   }
   if (peer_) enet_peer_reset(peer_);
   peer_ = nullptr;

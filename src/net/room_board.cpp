@@ -1,23 +1,8 @@
 #include "net/room_board.h"
 
-#include <curl/curl.h>
-
-#include <mutex>
 #include <nlohmann/json.hpp>
 
-namespace {
-
-// The board's description is small; anything longer is not it.
-constexpr size_t kMaxBoardInfo = 64 * 1024;
-
-size_t Collect(char* data, size_t size, size_t n, void* user) {
-  auto* body = static_cast<std::string*>(user);
-  if (body->size() + size * n > kMaxBoardInfo) return 0;  // cuts the transfer short
-  body->append(data, size * n);
-  return size * n;
-}
-
-}  // namespace
+#include "board_client/board_http.h"
 
 std::string BoardInfoUrl(const std::string& base) {
   std::string b = base;
@@ -70,32 +55,15 @@ bool ParseBoardRelay(const std::string& json, const std::string& boardBase, TRel
 
 bool FetchBoardRelay(const std::string& base, long timeoutMs, TRelayAddress* out,
                      std::string* error) {
-  static std::once_flag once;
-  std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-  CURL* curl = curl_easy_init();
-  if (!curl) {
-    *error = "cannot start an HTTP request";
-    return false;
-  }
-  std::string body;
   const std::string url = BoardInfoUrl(base);
-  curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-  curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, timeoutMs);
-  curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-  curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, Collect);
-  curl_easy_setopt(curl, CURLOPT_WRITEDATA, &body);
-  const CURLcode rc = curl_easy_perform(curl);
-  long status = 0;
-  curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
-  curl_easy_cleanup(curl);
-  if (rc != CURLE_OK) {
-    *error = "the board " + base + " cannot be reached: " + curl_easy_strerror(rc);
+  const THttpAnswer answer = HttpGet(url, timeoutMs);
+  if (!answer.error.empty()) {
+    *error = "the board " + base + " cannot be reached: " + answer.error;
     return false;
   }
-  if (status != 200) {
-    *error = "the board " + base + " answered " + std::to_string(status) + " to " + url;
+  if (answer.status != 200) {
+    *error = "the board " + base + " answered " + std::to_string(answer.status) + " to " + url;
     return false;
   }
-  return ParseBoardRelay(body, base, out, error);
+  return ParseBoardRelay(answer.body, base, out, error);
 }

@@ -5,6 +5,8 @@
 #include <chrono>
 #include <cstring>
 
+#include "net/enet_peer.h"
+
 namespace {
 
 constexpr int kMaxRedirects = 3;
@@ -244,31 +246,12 @@ bool TRoomClient::Receive(TLinkMessage* out) {
 }
 
 TLinkStats TRoomClient::Stats() const {
-  TLinkStats s;
-  if (!peer_) return s;
-  s.roundTripMs = peer_->roundTripTime;
-  s.roundTripVarianceMs = peer_->roundTripTimeVariance;
-  s.packetLoss =
-      static_cast<float>(peer_->packetLoss) / static_cast<float>(ENET_PEER_PACKET_LOSS_SCALE);
-  s.sinceReceiveMs = peer_->lastReceiveTime != 0 ? enet_time_get() - peer_->lastReceiveTime : 0;
-  return s;
+  return PeerStats(peer_, true);
 }
 
 void TRoomClient::Close(uint32_t waitMs) {
   if (peer_ && host_) {
-    enet_peer_disconnect_later(peer_, 0);
-    const uint32_t start = enet_time_get();
-    ENetEvent ev;
-    while (enet_time_get() - start < waitMs) {
-      const int got = enet_host_service(host_, &ev, 10);
-      if (got < 0) break;
-      if (got == 0) continue;
-      if (ev.type == ENET_EVENT_TYPE_RECEIVE) enet_packet_destroy(ev.packet);
-      if (ev.type == ENET_EVENT_TYPE_DISCONNECT) {
-        peer_ = nullptr;
-        break;
-      }
-    }
+    if (DisconnectPeer(host_, peer_, waitMs)) peer_ = nullptr;
   }
   Reset();
   if (state_ == kPaired || state_ == kWaiting || state_ == kConnecting) state_ = kIdle;

@@ -1,7 +1,6 @@
 #include "platform/game_options.h"
 
 #include <CLI/CLI.hpp>
-#include <cstdlib>
 
 #include "score/score_signature.h"
 #include "system/host_port.h"
@@ -81,8 +80,9 @@ int ParseGameOptions(int argc, const char* const* argv, TGameOptions* options, s
       ->excludes(quick)
       ->excludes(watch);
   for (CLI::Option* meeting : {join, create, quick}) meeting->excludes(file)->excludes(daily);
-  app.add_option("--name", options->name,
-                 "The name the other player sees (default: the login name)")
+  app.add_option(
+         "--name", options->name,
+         "The name the other player sees (default: the settings' name, else the login name)")
       ->option_text("NAME");
   app.add_option("--input-delay", options->inputDelay,
                  "Frames between a key and its frame in a match")
@@ -99,9 +99,12 @@ int ParseGameOptions(int argc, const char* const* argv, TGameOptions* options, s
     options->join.clear();
   }
   NormalizeRoomCode(&options->spectate);
-  if (options->name.empty()) {
-    const char* user = std::getenv("USER");
-    options->name = user && *user ? user : "player";
-  }
   return status;
+}
+
+std::string ChoosePlayerName(const std::string& option, const std::string& settingsName,
+                             const char* login) {
+  if (!option.empty()) return option;
+  if (!settingsName.empty()) return settingsName;
+  return login && *login ? login : "player";
 }

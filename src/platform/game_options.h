@@ -26,7 +26,7 @@ struct TGameOptions {
   bool host = false;          // --host given: wait on hostPort
   uint16_t hostPort = 47651;  // 0: any free port
   std::string join;           // --join HOST:PORT ("" when not given)
-  std::string name;           // --name, the name the other player sees
+  std::string name;           // --name ("" when not given: see ChoosePlayerName)
   uint16_t inputDelay = 3;    // --input-delay, in frames
   // Rooms at the board's relay (--join with a 6-character code is a room's).
   bool createRoom = false;  // --create-room
@@ -40,3 +40,8 @@ struct TGameOptions {
 // --version, 2 for a line that cannot be used.
 int ParseGameOptions(int argc, const char* const* argv, TGameOptions* options, std::string* out,
                      std::string* err);
+
+// The name the other player sees: --name, else the settings' name, else the
+// login name, else "player".
+std::string ChoosePlayerName(const std::string& option, const std::string& settingsName,
+                             const char* login);

@@ -16,6 +16,7 @@
 #include <SDL.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <string>
 #include <vector>
@@ -74,6 +75,7 @@ int main(int argc, char** argv) {
                           [](const std::string& folder) { return MakeFolderPath(folder, 0700); });
   settings.Load(stderr);
   host.AttachSettings(&settings);
+  options.name = ChoosePlayerName(options.name, settings.Current().playerName, std::getenv("USER"));
   // The board: --board, else the settings' address, else the build's.
   if (!options.board.empty()) host.GiveBoard(board);
   TReplayRecorder replays(host.SaveDir() + "replays/");

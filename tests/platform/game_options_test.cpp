@@ -67,7 +67,7 @@ TEST(GameOptions, HostAndJoinMeetAnotherMachine) {
   EXPECT_EQ(Parse({"--join", "192.168.1.20:47651"}, &o, &out, &err), -1) << err;
   EXPECT_FALSE(o.host);
   EXPECT_EQ(o.join, "192.168.1.20:47651");
-  EXPECT_FALSE(o.name.empty());  // the login name, or "player"
+  EXPECT_EQ(o.name, "");  // chosen once the settings are read
 
   for (const auto& line : std::vector<std::vector<const char*>>{{"--host", "65536"},
                                                                 {"--join", "nohost"},
@@ -102,6 +102,14 @@ TEST(GameOptions, AFileIsWatchedAndTheBoardIsCheckedBeforeAnyWindow) {
   // A challenge is played, not watched.
   EXPECT_EQ(Parse({"--daily", "a.zzr"}, &o, &out, &err), 2);
   EXPECT_EQ(Parse({"--daily", "--watch", "a.zzr"}, &o, &out, &err), 2);
+}
+
+TEST(GameOptionsTest, TheNameShownIsTheOptionThenTheSettingsThenTheLogin) {
+  EXPECT_EQ(ChoosePlayerName("はなこ", "たろう", "hanako"), "はなこ");
+  EXPECT_EQ(ChoosePlayerName("", "たろう", "hanako"), "たろう");
+  EXPECT_EQ(ChoosePlayerName("", "", "hanako"), "hanako");
+  EXPECT_EQ(ChoosePlayerName("", "", ""), "player");
+  EXPECT_EQ(ChoosePlayerName("", "", nullptr), "player");
 }
 
 }  // namespace

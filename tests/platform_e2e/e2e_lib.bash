@@ -242,3 +242,99 @@ e2e_force_to_game_over() {
   done
   e2e_fail "no score widgets after the game should have ended"
 }
+
+# Helpers of the checks that run several programs at once.
+#
+# E2E_CHILDREN holds the process ids a check started; e2e_stop_children
+# kills and reaps them all.
+E2E_CHILDREN=()
+e2e_stop_children() {
+  local p
+  for p in "${E2E_CHILDREN[@]}"; do kill -9 "$p" 2> /dev/null; done
+  for p in "${E2E_CHILDREN[@]}"; do wait "$p" 2> /dev/null; done
+  E2E_CHILDREN=()
+}
+
+# e2e_wait_log FILE REGEX SECONDS: waits for a line; prints it. Fails with
+# the file shown when none comes.
+e2e_wait_log() {
+  local i
+  for ((i = 0; i < $3 * 20; i++)); do
+    if grep -qE "$2" "$1" 2> /dev/null; then
+      grep -E "$2" "$1" | head -n 1
+      return 0
+    fi
+    sleep 0.05
+  done
+  echo "--- $1 ---"
+  cat "$1"
+  e2e_fail "no line /$2/ in $1 within $3 s"
+}
+
+# e2e_window_of PID: the game window of that process.
+e2e_window_of() {
+  local i w tree
+  for ((i = 0; i < 100; i++)); do
+    tree=$(xwininfo -root -tree 2> /dev/null | grep -F '"Zazo Puzzle":')
+    for w in $(xdotool search --pid "$1" 2> /dev/null); do
+      if grep -q "$(printf '0x%x ' "$w")" <<< "$tree"; then
+        echo "$w"
+        return 0
+      fi
+    done
+    sleep 0.1
+  done
+  return 1
+}
+
+# e2e_keys_then_leave TAG: in a match of two programs (HOST_PID with window
+# HOST_WIN, output in $E2E_TMP/host-TAG.log; JOIN_PID, JOIN_WIN,
+# join-TAG.log), three d on the host (side 1, on turn: its cursor moves)
+# and two d on the joining program (side 2's K, off turn: nothing moves),
+# then Esc on the joining program; both say the match ended and both go on.
+e2e_keys_then_leave() {
+  local k
+  for k in d d d; do xdotool key --window "$HOST_WIN" "$k"; done
+  for k in d d; do xdotool key --window "$JOIN_WIN" "$k"; done
+  # The keys travel the input delay and the link before the Esc may end the
+  # match. Nothing shows that they arrived: side 2's keys move nothing off
+  # its turn, no line is printed per key, and the replay is written only at
+  # the end. So a moment's grace, not a wait for a sign.
+  sleep 1
+  xdotool key --window "$JOIN_WIN" Escape
+  e2e_wait_log "$E2E_TMP/join-$1.log" "対戦を終了しました" 5
+  e2e_wait_log "$E2E_TMP/host-$1.log" "相手が退出しました" 5
+  kill -0 "$HOST_PID" && kill -0 "$JOIN_PID" || e2e_fail "a program ended with the match"
+}
+
+# e2e_match_replays HOST_DIR JOIN_DIR: waits for the replay each program
+# wrote in its save/replays/ (sets HOST_REPLAY and JOIN_REPLAY) and checks
+# what e2e_keys_then_leave played: the same file on both, reproduced by
+# zazo-replay, the three side-1 D and two side-2 K as the game received
+# them, and the cursor 3 cells right (only the side on turn moved).
+e2e_match_replays() {
+  local dir i
+  for dir in "$1" "$2"; do
+    for ((i = 0; i < 50; i++)); do
+      ls "$dir"/save/replays/*.zzr > /dev/null 2>&1 && break
+      sleep 0.1
+    done
+  done
+  HOST_REPLAY=$(ls "$1"/save/replays/*.zzr 2> /dev/null | head -n 1)
+  JOIN_REPLAY=$(ls "$2"/save/replays/*.zzr 2> /dev/null | head -n 1)
+  [ -n "$HOST_REPLAY" ] || e2e_fail "the host wrote no replay"
+  [ -n "$JOIN_REPLAY" ] || e2e_fail "the joining program wrote no replay"
+  cmp -s "$HOST_REPLAY" "$JOIN_REPLAY" || {
+    diff "$HOST_REPLAY" "$JOIN_REPLAY" | head -n 20
+    e2e_fail "the two replays differ"
+  }
+  local summary
+  summary=$("$E2E_BUILD/zazo-replay" --summary "$HOST_REPLAY") ||
+    e2e_fail "the replay does not reproduce: $summary"
+  echo "replay: $summary"
+  [ "$(grep -cE '^i [0-9]+ k 68 0$' "$HOST_REPLAY")" = 3 ] || e2e_fail "the host's keys are not side 1's D"
+  [ "$(grep -cE '^i [0-9]+ k 75 0$' "$HOST_REPLAY")" = 2 ] || e2e_fail "the joining keys are not side 2's K"
+  "$E2E_BUILD/zazo-replay" --dump-every 100000 "$HOST_REPLAY" > "$E2E_TMP/dump.txt" 2>&1
+  [ "$(grep -E '^cursorX ' "$E2E_TMP/dump.txt" | tail -n 1)" = "cursorX 3" ] ||
+    e2e_fail "the side not on turn moved the cursor"
+}

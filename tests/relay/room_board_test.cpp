@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "../board_client/board_stand_in.h"
+
 namespace {
 
 TEST(RoomBoardTest, TheRelayIsNamedOrBesideTheBoard) {
@@ -35,6 +37,28 @@ TEST(RoomBoardTest, ABoardWithoutRelayOrAGarbledAnswerSaysSo) {
   }
   EXPECT_FALSE(ParseBoardRelay("<html>", "http://h", &a, &error));
   EXPECT_FALSE(ParseBoardRelay(R"({"relay":{"port":5}})", "file:///x", &a, &error));
+}
+
+TEST(RoomBoardTest, TheRelayIsAskedOfTheBoardOverHttp) {
+  TBoardStandIn board;
+  int status = 200;
+  board.server.Get("/score/api/board", [&](const httplib::Request&, httplib::Response& res) {
+    res.status = status;
+    res.set_content(R"({"name":"b","relay":{"port":47652}})", "application/json");
+  });
+  TRelayAddress a;
+  std::string error;
+  ASSERT_TRUE(FetchBoardRelay(board.Base() + "/", 5000, &a, &error)) << error;
+  EXPECT_EQ(a.host, "127.0.0.1");
+  EXPECT_EQ(a.port, 47652);
+  status = 404;
+  EXPECT_FALSE(FetchBoardRelay(board.Base(), 5000, &a, &error));
+  EXPECT_EQ(error,
+            "the board " + board.Base() + " answered 404 to " + board.Base() + "/score/api/board");
+
+  TDeadPort dead;
+  EXPECT_FALSE(FetchBoardRelay(dead.Base(), 5000, &a, &error));
+  EXPECT_EQ(error.rfind("the board " + dead.Base() + " cannot be reached: ", 0), 0u) << error;
 }
 
 }  // namespace
