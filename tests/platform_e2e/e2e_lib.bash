@@ -30,11 +30,23 @@ COMPARE=compare
 [ -x /usr/bin/convert ] && CONVERT=/usr/bin/convert
 [ -x /usr/bin/compare ] && COMPARE=/usr/bin/compare
 
-for tool in xdotool xwininfo import "$CONVERT" "$COMPARE"; do
+for tool in xdotool xwininfo xdpyinfo import "$CONVERT" "$COMPARE"; do
   if ! command -v "$tool" > /dev/null; then
     echo "FAIL: $tool is missing (scripts/install-deps.sh installs it)"
     exit 1
   fi
+done
+
+# The X server must take connections before anything is started on it: on
+# a loaded machine a program started too early says "no display found".
+E2E_LIMIT=${E2E_LIMIT:-60}
+for ((e2e_i = 0; ; e2e_i++)); do
+  xdpyinfo > /dev/null 2>&1 && break
+  if ((e2e_i >= E2E_LIMIT * 10)); then
+    echo "FAIL: the X server on ${DISPLAY:-(no DISPLAY)} took no connection within $E2E_LIMIT s"
+    exit 1
+  fi
+  sleep 0.1
 done
 
 E2E_TMP=$(mktemp -d /tmp/zazo-e2e.XXXXXX)
@@ -115,9 +127,11 @@ e2e_launch() {
 
 # e2e_window TITLE [SECONDS]: prints "id width height x y" of the top-level
 # window with that exact title (also a UTF-8 one, which xdotool's name
-# search misses), waiting for it up to SECONDS (default 10).
+# search misses), waiting for it up to SECONDS (default 10; any wait at all
+# is stretched to E2E_LIMIT, as a loaded machine may take that long).
 e2e_window() {
   local title=$1 limit=${2:-10} i line
+  ((limit > 0 && limit < E2E_LIMIT)) && limit=$E2E_LIMIT
   for ((i = 0; i <= limit * 10; i++)); do
     line=$(xwininfo -root -tree 2> /dev/null | grep -F "\"$title\":" | head -n 1)
     if [ -n "$line" ]; then
@@ -133,6 +147,7 @@ e2e_window() {
 # e2e_gone TITLE [SECONDS]: succeeds once no window has that title.
 e2e_gone() {
   local title=$1 limit=${2:-5} i
+  ((limit < E2E_LIMIT)) && limit=$E2E_LIMIT
   for ((i = 0; i < limit * 10; i++)); do
     xwininfo -root -tree 2> /dev/null | grep -qF "\"$title\":" || return 0
     sleep 0.1
@@ -191,10 +206,12 @@ e2e_running() {
   [ -n "$state" ] && [ "$state" != "Z" ] && [ "$state" != "X" ]
 }
 
-# e2e_wait_exit SECONDS: waits for the program to end, at most SECONDS;
-# sets E2E_RC (its exit status) and E2E_MS (milliseconds waited).
+# e2e_wait_exit SECONDS: waits for the program to end, at most SECONDS
+# (stretched to E2E_LIMIT for a loaded machine); sets E2E_RC (its exit
+# status) and E2E_MS (milliseconds waited).
 e2e_wait_exit() {
   local limit=$1 start now i
+  ((limit < E2E_LIMIT)) && limit=$E2E_LIMIT
   start=$(date +%s%N)
   for ((i = 0; i < limit * 200; i++)); do
     e2e_running || break
@@ -232,3 +249,40 @@ e2e_force_to_game_over() {
   done
   e2e_fail "no score widgets after the game should have ended"
 }
+
+# e2e_until WHAT COMMAND...: runs COMMAND every tenth of a second until it
+# succeeds; fails the check with "WHAT" when it has not within E2E_LIMIT
+# seconds (60 by default).
+e2e_until() {
+  local what=$1 end=$((SECONDS + E2E_LIMIT))
+  shift
+  until "$@"; do
+    ((SECONDS < end)) || e2e_fail "$what (waited $E2E_LIMIT s)"
+    sleep 0.1
+  done
+}
+
+# e2e_is_title X Y: the window at X, Y shows the title picture.
+e2e_is_title() {
+  e2e_shot "$E2E_TMP/is_title.png" "$1" "$2" 640 480
+  e2e_crop "$E2E_GAME/graph/title.bmp" "$E2E_TMP/title_sheet.png" 640x480+0+0
+  [ "$(e2e_diff "$E2E_TMP/is_title.png" "$E2E_TMP/title_sheet.png")" -lt 100000 ]
+}
+
+# A pixel of the restart button's face, drawn from the first frame of a
+# game to its end, under every shake of the picture.
+E2E_PLAY_X=60
+E2E_PLAY_Y=12
+E2E_PLAY_RGB="16,18,30"
+
+# e2e_is_play X Y: the window at X, Y shows a game in play or over (the
+# title has slid away): the restart button shows, which neither the title
+# nor its slide draws.
+e2e_is_play() {
+  e2e_shot "$E2E_TMP/is_play.png" "$1" "$2" 640 480
+  [ "$(e2e_pixel "$E2E_TMP/is_play.png" "$E2E_PLAY_X" "$E2E_PLAY_Y")" = "$E2E_PLAY_RGB" ]
+}
+
+# e2e_wait_title X Y / e2e_wait_play X Y: waits for the title / the game.
+e2e_wait_title() { e2e_until "the title was not shown" e2e_is_title "$1" "$2"; }
+e2e_wait_play() { e2e_until "the game did not start" e2e_is_play "$1" "$2"; }

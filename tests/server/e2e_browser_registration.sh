@@ -50,11 +50,10 @@ trap stop_all EXIT
 e2e_launch "$E2E_GAME" PATH="$E2E_TMP/bin:$PATH" XDG_DATA_HOME="$XDG_DATA_HOME"
 
 read -r wid w h x y < <(e2e_window "Zazo Puzzle" 10) || e2e_fail "no window \"Zazo Puzzle\""
-sleep 0.5
+e2e_wait_title "$x" "$y"
 xdotool key --window "$wid" 4
-sleep 1.5
+e2e_wait_play "$x" "$y"
 e2e_force_to_game_over "$wid" "$x" "$y"
-sleep 1
 xdotool key --window "$wid" alt+s
 
 # The browser's page after the forward: the entry on the board.
