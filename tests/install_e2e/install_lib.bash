@@ -33,6 +33,7 @@ inst_home() {
 inst_launch() {
   local user=$1 home=$2 program=$3 dir=$4
   local -a drop=() keep=()
+  e2e_wait_x
   # The sanitizer build's settings pass through the clean environment.
   for name in ASAN_OPTIONS LSAN_OPTIONS UBSAN_OPTIONS; do
     [ -n "${!name:-}" ] && keep+=("$name=${!name}")

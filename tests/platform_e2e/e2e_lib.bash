@@ -40,14 +40,18 @@ done
 # The X server must take connections before anything is started on it: on
 # a loaded machine a program started too early says "no display found".
 E2E_LIMIT=${E2E_LIMIT:-60}
-for ((e2e_i = 0; ; e2e_i++)); do
-  xdpyinfo > /dev/null 2>&1 && break
-  if ((e2e_i >= E2E_LIMIT * 10)); then
-    echo "FAIL: the X server on ${DISPLAY:-(no DISPLAY)} took no connection within $E2E_LIMIT s"
-    exit 1
-  fi
-  sleep 0.1
-done
+e2e_wait_x() {
+  local i
+  for ((i = 0; ; i++)); do
+    xdpyinfo > /dev/null 2>&1 && return 0
+    if ((i >= E2E_LIMIT * 10)); then
+      echo "FAIL: the X server on ${DISPLAY:-(no DISPLAY)} took no connection within $E2E_LIMIT s"
+      exit 1
+    fi
+    sleep 0.1
+  done
+}
+e2e_wait_x
 
 E2E_TMP=$(mktemp -d /tmp/zazo-e2e.XXXXXX)
 E2E_GAME="$E2E_TMP/game"
@@ -76,6 +80,7 @@ trap e2e_cleanup EXIT
 
 e2e_fail() {
   echo "FAIL: $*"
+  xdpyinfo > /dev/null 2>&1 || echo "(the X server on ${DISPLAY:-(no DISPLAY)} takes no connection now)"
   if [ -f "$E2E_LOG" ]; then
     echo "--- program output ---"
     cat "$E2E_LOG"
@@ -120,6 +125,7 @@ E2E_CONFIG="$E2E_TMP/config"
 e2e_launch() {
   local dir=$1
   shift
+  e2e_wait_x
   (cd "$dir" && exec env XDG_CONFIG_HOME="$E2E_CONFIG" env "$@" SDL_AUDIODRIVER=dummy \
     "$E2E_GAME/zazo-puzzle") > "$E2E_LOG" 2>&1 &
   E2E_PID=$!
@@ -286,3 +292,11 @@ e2e_is_play() {
 # e2e_wait_title X Y / e2e_wait_play X Y: waits for the title / the game.
 e2e_wait_title() { e2e_until "the title was not shown" e2e_is_title "$1" "$2"; }
 e2e_wait_play() { e2e_until "the game did not start" e2e_is_play "$1" "$2"; }
+
+# e2e_wait_placed_title: under a window manager, which frames and moves the
+# window after it is first listed: waits until the title shows where the
+# window is now, and sets wid, w, h, x and y to that place.
+e2e_placed_title() {
+  read -r wid w h x y < <(e2e_window "Zazo Puzzle" 1) && e2e_is_title "$x" "$y"
+}
+e2e_wait_placed_title() { e2e_until "the title was not shown in the placed window" e2e_placed_title; }

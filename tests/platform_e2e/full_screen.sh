@@ -11,12 +11,7 @@ e2e_start_wm
 e2e_prepare
 e2e_launch "$E2E_GAME"
 read -r wid w h x y < <(e2e_window "Zazo Puzzle" 10) || e2e_fail "no window \"Zazo Puzzle\""
-# The window manager places the window: wait until the title shows where
-# the window is now.
-placed() {
-  read -r wid w h x y < <(e2e_window "Zazo Puzzle" 1) && e2e_is_title "$x" "$y"
-}
-e2e_until "the title was not shown in the placed window" placed
+e2e_wait_placed_title
 echo "windowed: ${w}x${h} at $x,$y"
 
 # covers W H X Y: the window has that size and place.

@@ -12,7 +12,7 @@ e2e_start_wm
 e2e_prepare
 e2e_launch "$E2E_GAME"
 read -r wid w h x y < <(e2e_window "Zazo Puzzle" 10) || e2e_fail "no window \"Zazo Puzzle\""
-e2e_wait_title "$x" "$y"
+e2e_wait_placed_title
 
 # ---- full screen ----
 xdotool key --window "$wid" alt+Return

@@ -81,7 +81,7 @@ if [ ! -f "$E2E_SOURCE/src/replay/replay_summary.h" ]; then
   e2e_wait_exit 5
   exit 0
 fi
-for ((i = 0; i < 300; i++)); do
+for ((i = 0; i < E2E_LIMIT * 10; i++)); do
   curl -s "http://127.0.0.1:$PORT/score/api/top?verified=1" | grep -q '"verified":true' && break
   sleep 0.1
 done
