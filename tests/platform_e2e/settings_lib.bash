@@ -31,7 +31,8 @@ settings_wait_game() {
   local i
   "$CONVERT" "$E2E_SOURCE/tests/golden_screens/play.png" -crop 200x20+440+0 +repage \
     "$E2E_TMP/bar_want.png"
-  for ((i = 0; i < E2E_LIMIT * 4; i++)); do
+  local end=$((SECONDS + E2E_LIMIT))
+  for ((i = 0; SECONDS < end; i++)); do
     settings_shot "$1" "$E2E_TMP/shown_small.png"
     "$CONVERT" "$E2E_TMP/shown_small.png" -crop 200x20+440+0 +repage "$E2E_TMP/bar_small.png"
     [ "$(e2e_diff "$E2E_TMP/bar_small.png" "$E2E_TMP/bar_want.png")" -lt 400 ] && return 0
@@ -46,7 +47,8 @@ settings_wait_game() {
 settings_wait_title() {
   local i differ
   e2e_crop "$E2E_GAME/graph/title.bmp" "$E2E_TMP/title_sheet.png" 640x480+0+0
-  for ((i = 0; i < E2E_LIMIT * 4; i++)); do
+  local end=$((SECONDS + E2E_LIMIT))
+  for ((i = 0; SECONDS < end; i++)); do
     settings_shot "$1" "$E2E_TMP/shown_small.png"
     differ=$(e2e_diff "$E2E_TMP/shown_small.png" "$E2E_TMP/title_sheet.png")
     [ "$differ" -lt 20000 ] && break
@@ -60,7 +62,8 @@ settings_wait_title() {
 # stays put between two looks, at most E2E_LIMIT seconds.
 settings_window_settled() {
   local i line last=""
-  for ((i = 0; i < E2E_LIMIT * 10; i++)); do
+  local end=$((SECONDS + E2E_LIMIT))
+  for ((i = 0; SECONDS < end; i++)); do
     line=$(e2e_window "Zazo Puzzle" 1) || continue
     if [ "$line" = "$last" ] && xprop -id "${line%% *}" _NET_FRAME_EXTENTS 2> /dev/null | grep -q "="; then
       break
@@ -93,7 +96,8 @@ settings_end_game() {
   rm -f "$E2E_GAME"/save/replays/2*.zzr
   xdotool key --window "$1" 8
   local i
-  for ((i = 0; i < E2E_LIMIT * 10; i++)); do
+  local end=$((SECONDS + E2E_LIMIT))
+  for ((i = 0; SECONDS < end; i++)); do
     ls "$E2E_GAME"/save/replays/2*.zzr > /dev/null 2>&1 && return 0
     sleep 0.1
   done
