@@ -1,6 +1,7 @@
 // The score server's request handlers (TScoreService over an in-memory
 // SQLite store), fed requests cut from the input: line 1 the method, line 2
-// the path, then "key=value" lines up to an empty line, then the body. The
+// the path, then "key=value" lines ("cookie:key=value" for cookies) up to an
+// empty line, then the body. The
 // replay check is a stand-in that reads the body's lines as the games it
 // reproduced ("MODE TEXT SIGNATURE").
 // Checks: every answer has a known status; a refused request stores nothing;
@@ -35,7 +36,7 @@ class TLinesChecker : public TReplayChecker {
 };
 
 bool Known(int status) {
-  for (int s : {200, 303, 400, 403, 404, 405, 413, 422, 503}) {
+  for (int s : {200, 303, 400, 403, 404, 405, 413, 422, 429, 503}) {
     if (status == s) return true;
   }
   return false;
@@ -60,7 +61,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       req.fromForm = true;
       continue;
     }
-    req.params.emplace(line.substr(0, eq), line.substr(eq + 1));
+    if (line.rfind("cookie:", 0) == 0)
+      req.cookies.emplace(line.substr(7, eq - 7), line.substr(eq + 1));
+    else
+      req.params.emplace(line.substr(0, eq), line.substr(eq + 1));
   }
   const size_t bodyAt = static_cast<size_t>(in.tellg());
   if (in && bodyAt < input.size()) req.body = input.substr(bodyAt);
@@ -71,7 +75,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FUZZ_CHECK(Known(reply.status));
   FUZZ_CHECK(reply.body.find("<zz") == std::string::npos);
   FUZZ_CHECK(reply.location.find_first_of("\r\n<\"") == std::string::npos);
-  if (reply.status != 200) FUZZ_CHECK(after == before);
+  for (const auto& [key, value] : reply.headers)
+    FUZZ_CHECK((key + value).find_first_of("\r\n") == std::string::npos);
+  // A refusal stores nothing (a 303 is a name saved, or a registration
+  // forwarded without its token).
+  if (reply.status != 200 && reply.status != 303) FUZZ_CHECK(after == before);
   if (reply.status == 200 && (req.path == "/score/" || req.path == "/score") &&
       req.params.count("mode") && req.params.at("mode") == "reg" && req.method == "GET") {
     TStoredEntry e;

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs one fuzz target: fuzz/run.sh BUILD_DIR TARGET SECONDS [libFuzzer options...]
-# TARGET is picture, wave, ogg, score, settings, replay_script, replay_run, replay_file or score_requests. The
+# TARGET is picture, wave, ogg, score, settings, replay_script, replay_run, replay_file, score_requests, match_messages or relay_messages. The
 # committed seeds are copied into BUILD_DIR/fuzz-run/TARGET/corpus (which
 # grows there, not in the source tree); crashes land in .../artifacts/.
 set -euo pipefail
@@ -25,6 +25,8 @@ case "$target" in
   replay_script) options+=(-max_len=2048 -dict="$here/replay.dict") ;;
   replay_run) options+=(-max_len=2048 -timeout=30 -dict="$here/replay.dict") ;;
   score_requests) options+=(-max_len=4096 -dict="$here/score_requests.dict") ;;
+  relay_messages) options+=(-max_len=8192 -dict="$here/relay_messages.dict") ;;
+  match_messages) options+=(-max_len=40000 -malloc_limit_mb=256) ;;
   replay_file) options+=(-max_len=65536 -timeout=30 -malloc_limit_mb=512 -dict="$here/replay_file.dict") ;;
   *) echo "unknown target $target" >&2; exit 2 ;;
 esac

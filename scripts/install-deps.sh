@@ -15,8 +15,9 @@ packages=(
   clang-format git
   libpng-dev dpkg-dev desktop-file-utils appstream
   libcpp-httplib-dev libsqlite3-dev libpq-dev postgresql chromium
-  libcli11-dev
-  lintian
+  libcli11-dev libenet-dev lintian
+  libmicrohttpd-dev nettle-dev nginx openssl curl
+  libcurl4-openssl-dev nlohmann-json3-dev libtomlplusplus-dev shared-mime-info libglib2.0-bin
 )
 
 missing=()

@@ -81,7 +81,7 @@ int main(int argc, char** argv) {
     ss << in.rdbuf();
     replay = ss.str();
   }
-  std::unique_ptr<TReplayChecker> checker = MakeGameReplayChecker(2000000, 30000, 1);
+  std::unique_ptr<TReplayChecker> checker = MakeGameReplayChecker(TCheckLimits{});
 
   char dir[] = "/tmp/zazo-bench-scores-XXXXXX";
   if (!mkdtemp(dir)) return 1;

@@ -7,15 +7,28 @@
 #include <cmath>
 
 #include "app/main.h"
+#include "game/dealt_start.h"
 
 namespace {
 constexpr uint32_t kLcgMultiplier = 134775813u;
 constexpr double kTwoPow32 = 4294967296.0;
 }  // namespace
 
+TSeededGenerators SeededGenerators(uint32_t seed) {
+  TSeededGenerators g;
+  g.lcgState = seed;
+  g.mt.InitGenrand(static_cast<uint32_t>(LcgStep(&g.lcgState, 999999)));
+  g.lcgDraws = 1;
+  g.mtDraws = 0;
+  return g;
+}
+
 void TMainForm::SeedRandom(uint32_t timeOfDayMs) {
-  SeedLcg(timeOfDayMs);
-  SeedMt(static_cast<uint32_t>(LcgRandom(999999)));
+  const TSeededGenerators g = SeededGenerators(timeOfDayMs);
+  mt = g.mt;
+  mtDraws = g.mtDraws;
+  lcgState = g.lcgState;
+  lcgDraws = g.lcgDraws;
 }
 
 void TMainForm::SeedMt(uint32_t seed) {
@@ -44,10 +57,14 @@ int32_t TMainForm::RandomBelow(int32_t n) {
 // The generator steps on every call. For n <= 0 (the game never asks for
 // that) the result is 0 rather than the out-of-range value an unsigned
 // reading of n would give.
-int32_t TMainForm::LcgRandom(int32_t n) {
-  lcgState = lcgState * kLcgMultiplier + 1u;
-  lcgDraws++;
+int32_t LcgStep(uint32_t* state, int32_t n) {
+  *state = *state * kLcgMultiplier + 1u;
   if (n <= 0) return 0;
-  const uint64_t product = static_cast<uint64_t>(lcgState) * static_cast<uint32_t>(n);
+  const uint64_t product = static_cast<uint64_t>(*state) * static_cast<uint32_t>(n);
   return static_cast<int32_t>(product >> 32);
+}
+
+int32_t TMainForm::LcgRandom(int32_t n) {
+  lcgDraws++;
+  return LcgStep(&lcgState, n);
 }

@@ -44,6 +44,8 @@ TSdlHost::TSdlHost(const TGameFolders& folders)
       pagePath_(folders.saveDir + "scorereg.html"),
       sound_(folders.dataDir, folders.programDir),
       dxDraw_(displayPlatform_) {
+  board_.exeDir = folders.programDir;
+  board_.tokensPath = folders.saveDir + "tokens.toml";
   // The time zone is read now, not at the first game over inside a frame.
   tzset();
 }
@@ -96,6 +98,7 @@ bool TSdlHost::CreateWindow() {
   SDL_StopTextInput();
   widgetView_.Create(renderer_, widgets_);
   overlayView_.Create(renderer_);
+  boardView_.Create(renderer_);
   optionsView_.Create(renderer_);
   OpenGamepads();
   displayPlatform_.window = window_;
@@ -119,8 +122,10 @@ void TSdlHost::HideWindow() {
 }
 
 void TSdlHost::DestroyWindow() {
+  board_.Finish();
   widgetView_.Destroy();
   overlayView_.Destroy();
+  boardView_.Destroy();
   optionsView_.Destroy();
   for (SDL_GameController*& pad : pads_) {
     if (pad) SDL_GameControllerClose(pad);
@@ -160,6 +165,8 @@ void TSdlHost::Render() {
   } else {
     if (lastFrame_) CopyFrame(frame);
     widgetView_.Draw(renderer_, widgets_, frame, now);
+    boardShown_ = board_.Message(now);
+    boardView_.Draw(renderer_, frame, boardShown_);
   }
   if (options_.IsOpen()) {
     optionsView_.Draw(renderer_, frame, options_);
@@ -168,6 +175,8 @@ void TSdlHost::Render() {
     // Only over a title the game really draws (not after an error).
     optionsView_.DrawTitleHints(renderer_, frame);
   }
+  if (match) match->Draw(renderer_, frame);
+  if (meeting) meeting->Draw(renderer_, frame);
   overlayShown_ = volume_.Shown(now);
   if (overlayShown_ != 0) {
     overlayView_.DrawVolume(renderer_, frame, overlayShown_,
@@ -373,13 +382,26 @@ std::string TSdlHost::LastReplayPath() const {
 
 void TSdlHost::RegScoreBtnClick() {
   if (dxDraw_.doFullScreen) ToggleFullScreen();
+  const std::string scoreText = widgets_.text[kWidgetScoreEdit];
+  const std::string md5 = widgets_.text[kWidgetScoreMd5];
+  BoardFromSettings();
+  // A challenge game's replay goes to the board first; the page follows
+  // when the board has answered (PollBoard), the window going on meanwhile.
+  if (board_.StartChallengeUpload(LastReplayPath(), scoreText, md5, SDL_GetTicks())) {
+    repaint_ = true;
+    return;
+  }
   std::string error;
   // The local board: a zazo-scores listening by the time the page forwards
   // there, with this game's replay to verify the score.
-  if (kRegistrationIsLocalBoard && !StartLocalBoard(ExeDir(), LastReplayPath(), &error))
+  if (board_.address.local && !StartLocalBoard(ExeDir(), LastReplayPath(), &error))
     std::fprintf(stderr, "Zazo Puzzle: the local score board was not started: %s\n", error.c_str());
-  const std::string page =
-      BuildRegistrationPage(widgets_.text[kWidgetScoreEdit], widgets_.text[kWidgetScoreMd5]);
+  WriteAndOpenPage(RegistrationLinkAt(RegistrationAddressOf(board_.address.base), scoreText, md5));
+}
+
+void TSdlHost::WriteAndOpenPage(const std::string& link) {
+  std::string error;
+  const std::string page = BuildRegistrationPageFor(link);
   const std::string& path = pagePath_;
   if (ReadySaveFolder(&error) &&
       WriteFileAtomically(path.c_str(), page.data(), page.size(), &error)) {
@@ -402,4 +424,39 @@ void TSdlHost::RegScoreBtnClick() {
     SDL_Delay(1000);
   }
   repaint_ = true;
+}
+
+void TSdlHost::BoardFromSettings() {
+  const TSettings& s = Settings();
+  board_.playerName = s.playerName;
+  if (boardGiven_) return;
+  TBoardAddress address;  // the build's board
+  std::string error;
+  if (!s.boardUrl.empty() && !ParseBoardAddress(s.boardUrl, &address, &error)) {
+    std::fprintf(stderr, "Zazo Puzzle: the settings' board is not used: %s\n", error.c_str());
+    address = TBoardAddress();
+  }
+  board_.address = address;
+}
+
+void TSdlHost::RequestDailyChallenge() {
+  BoardFromSettings();
+  std::string error;
+  // Tokens go where the best score goes.
+  ReadySaveFolder(&error);
+  board_.RequestDaily(SDL_GetTicks());
+  repaint_ = true;
+}
+
+void TSdlHost::PollBoard() {
+  const uint32_t now = SDL_GetTicks();
+  const TBoardEvent event = board_.Poll(form_ ? form_->scene : 0, now);
+  if (event == TBoardEvent::kStartChallenge && form_) {
+    // The normal game, as the title's '4' starts it; the dealt start
+    // follows right before its first frame.
+    GameKey(static_cast<uint16_t>('4'), false);
+  } else if (event == TBoardEvent::kOpenPage) {
+    WriteAndOpenPage(board_.PageLink());
+  }
+  if (board_.Message(now) != boardShown_) repaint_ = true;
 }

@@ -9,8 +9,12 @@
 #include <string>
 
 #include "app/game_host.h"
+#include "platform/board_link.h"
+#include "platform/board_overlay_view.h"
 #include "platform/display_switch.h"
 #include "platform/input_translation.h"
+#include "platform/match_controls.h"
+#include "platform/meeting_controls.h"
 #include "platform/options_menu.h"
 #include "platform/options_view.h"
 #include "platform/overlay_view.h"
@@ -55,6 +59,15 @@ class TSdlHost : public TGameHost {
   void AttachForm(TMainForm* form) { form_ = form; }
   // Told of every input the game has just handled (null: none).
   TReplayRecorder* recorder = nullptr;
+  // A network match: while it takes input, keys, clicks and the pause go to
+  // it instead of the game; it draws its overlay over every frame.
+  TMatchControls* match = nullptr;
+  // Meeting another player (the title's menu, a room being met): while it
+  // takes input, keys (before any translation), clicks and pad buttons go to
+  // it; it opens with its key on the title and draws over every frame.
+  TMeetingControls* meeting = nullptr;
+  // Draws the last frame again at the next chance.
+  void RequestRepaint() { repaint_ = true; }
 
   // Hands every pending event to its handler at once. An exception escaping
   // a handler is reported in an error box and the program goes on.
@@ -117,6 +130,16 @@ class TSdlHost : public TGameHost {
   std::string LastReplayPath() const;
   // The program that opens the page in the browser ("xdg-open").
   std::string pageOpener = "xdg-open";
+  // The score board: its address, today's challenge, replay uploads.
+  TBoardLink& Board() { return board_; }
+  // The board given on the command line: it stays whatever the settings say.
+  void GiveBoard(const TBoardAddress& address) {
+    board_.address = address;
+    boardGiven_ = true;
+  }
+  // Today's challenge: fetched from the board, then the normal game from
+  // the title with the dealt start (C on the title, --daily).
+  void RequestDailyChallenge();
 
   // ---- TGameHost ----
   int32_t LoadBestScore() override;
@@ -162,6 +185,13 @@ class TSdlHost : public TGameHost {
   void GameMove(int32_t x, int32_t y);
   void GameClick(int button, int32_t x, int32_t y);
   void CopySelection();
+  // Between frames: acts on the board's finished requests.
+  void PollBoard();
+  // Writes save/scorereg.html forwarding to link and opens it in the browser.
+  void WriteAndOpenPage(const std::string& link);
+  // The board's address and the player's name as the settings give them now
+  // (a --board given at start stays).
+  void BoardFromSettings();
   // Keeps what the player changed outside the options (volume keys, full
   // screen, the display toggles) in the settings.
   void SyncSettings();
@@ -202,6 +232,10 @@ class TSdlHost : public TGameHost {
   SDL_Texture* sharpTexture_ = nullptr;  // whole-step copy before smoothing
   int32_t sharpStep_ = 0;
   TPageOpener opener_;  // xdg-open runs not yet collected
+  TBoardLink board_;
+  TBoardOverlayView boardView_;
+  TBoardMessage boardShown_ = TBoardMessage::kNone;  // on the last present
+  bool boardGiven_ = false;                          // --board at start
   TSettingsStore* settingsStore_ = nullptr;
   TSettings defaultSettings_;
   // What the game showed when the settings last heard of it.

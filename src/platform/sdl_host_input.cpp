@@ -33,6 +33,7 @@ void TSdlHost::DrainEvents() {
   const uint32_t now = SDL_GetTicks();
   displayPlatform_.SettlePlacement(now);
   opener_.ReapFinished();
+  PollBoard();
   // Held pad directions repeat like a held key (not into the options).
   if (form_ && !pauseClock_.Paused() && !options_.IsOpen()) {
     TGameInput inputs[TPadTranslator::kMaxInputs];
@@ -146,6 +147,13 @@ void TSdlHost::OnKeyDown(const SDL_KeyboardEvent& key) {
   switch (widgets_.KeyDown(widgetVk, mods.alt, mods.ctrl, mods.shift)) {
     case TWidgetAction::kToGame: {
       if (!form_) break;
+      // A shown board failure goes with the next key, which still counts.
+      board_.DismissMessage();
+      // The meeting menu takes the keys as the layout types them (a code).
+      if (meeting && !mods.alt && !mods.ctrl && meeting->TakesInput()) {
+        meeting->Key(layoutVk);
+        break;
+      }
       if (!mods.alt && !mods.ctrl && TitleHintKey(layoutVk)) break;
       if (!bound.deliver) break;
       const uint16_t vk = bound.vk;
@@ -186,6 +194,7 @@ void TSdlHost::OnMouseDown(const SDL_MouseButtonEvent& button) {
   if (!IsGameButton(button.button) || pauseClock_.Paused()) return;
   int32_t fx = 0, fy = 0;
   if (!PointerToFrame(button.x, button.y, &fx, &fy)) return;  // on the black border
+  if (meeting && meeting->TakesInput()) return meeting->Click(fx, fy);
   const TWidgetAction action =
       widgets_.MouseDown(WidgetButton(button.button), button.clicks, fx, fy);
   if (action == TWidgetAction::kToGame) {
@@ -221,14 +230,17 @@ void TSdlHost::OnMouseMove(const SDL_MouseMotionEvent& motion) {
 
 // The game's handlers, each followed by the replay recorder's note of it.
 void TSdlHost::GameKey(uint16_t vk, bool alt) {
+  if (match && match->TakesInput()) return match->Key(vk, alt);
   form_->FormKeyDown(vk, alt);
   if (recorder) recorder->OnKey(*form_, vk, alt);
 }
 void TSdlHost::GameMove(int32_t x, int32_t y) {
+  if (match && match->TakesInput()) return;  // the pointer moves nothing in a match
   form_->FormMouseMove(x, y);
   if (recorder) recorder->OnMove(*form_, x, y);
 }
 void TSdlHost::GameClick(int button, int32_t x, int32_t y) {
+  if (match && match->TakesInput()) return match->Click(button, x, y);
   form_->FormMouseDown(static_cast<TMainForm::TMouseButton>(button), x, y);
   if (recorder) recorder->OnClick(*form_, button, x, y);
 }
@@ -246,6 +258,10 @@ TGameView TSdlHost::View() const {
 void TSdlHost::Deliver(const TGameInput* in, int n) {
   for (int i = 0; i < n && form_; i++) {
     if (in[i].kind == TGameInput::kPause) {
+      if (match && match->TakesInput()) {
+        match->Pause();  // pauses both machines
+        continue;
+      }
       TogglePause();
       continue;
     }
@@ -284,6 +300,13 @@ bool TSdlHost::TitleHintKey(uint16_t vk) {
   switch (hint->action) {
     case TTitleHintAction::kOptions:
       OpenOptions();
+      break;
+    case TTitleHintAction::kDailyChallenge:
+      RequestDailyChallenge();
+      break;
+    case TTitleHintAction::kMeeting:
+      if (!meeting || !meeting->WantsKey(vk)) return false;
+      meeting->Key(vk);
       break;
   }
   return true;

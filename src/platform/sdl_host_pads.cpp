@@ -132,6 +132,16 @@ void TSdlHost::OnPadButton(const SDL_ControllerButtonEvent& button) {
   const int slot = PadSlot(button.which);
   TPadButton which;
   if (slot < 0 || !form_ || !PadButton(button.button, &which)) return;
+  if (meeting && meeting->TakesInput()) {
+    // The meeting's menu: the D-pad moves, A chooses, B goes back.
+    const uint16_t keys[] = {which == TPadButton::kUp     ? uint16_t{38}
+                             : which == TPadButton::kDown ? uint16_t{40}
+                             : which == TPadButton::kA    ? uint16_t{13}
+                             : which == TPadButton::kB    ? uint16_t{27}
+                                                          : uint16_t{0}};
+    if (button.state == SDL_PRESSED && keys[0]) meeting->Key(keys[0]);
+    return;
+  }
   TGameInput inputs[TPadTranslator::kMaxInputs];
   const int n =
       padInput_.Button(slot, which, button.state == SDL_PRESSED, SDL_GetTicks(), View(), inputs);

@@ -4,6 +4,8 @@ namespace {
 
 constexpr TTitleHint kHints[] = {
     {"Tab", 9, "設定", "Options", TTitleHintAction::kOptions},
+    {"C", 'C', "今日のチャレンジ", "Today's challenge", TTitleHintAction::kDailyChallenge},
+    {"O", 'O', "対戦", "Online", TTitleHintAction::kMeeting},
 };
 
 }  // namespace

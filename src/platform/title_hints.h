@@ -6,7 +6,9 @@
 #include <cstdint>
 
 enum class TTitleHintAction : uint8_t {
-  kOptions,  // the options overlay
+  kOptions,         // the options overlay
+  kDailyChallenge,  // today's challenge from the score board
+  kMeeting,         // the meeting menu (online matches)
 };
 
 struct TTitleHint {

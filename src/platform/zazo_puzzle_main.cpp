@@ -5,15 +5,27 @@
 //
 //   zazo-puzzle                  plays
 //   zazo-puzzle --watch REPLAY   plays a replay file in the window
+//   zazo-puzzle REPLAY           the same (how the desktop opens a .zzr file)
+//   zazo-puzzle --board URL      registers at that score board
+//   zazo-puzzle --daily          starts today's challenge at once
+//   zazo-puzzle --host [PORT]    waits for an opponent on UDP PORT (47651)
+//   zazo-puzzle --join HOST:PORT plays against the machine waiting there
+//   zazo-puzzle --create-room    makes a room at the board's relay ("room CODE")
+//   zazo-puzzle --join CODE      joins a room; --quick pairs with whoever waits
+//   zazo-puzzle --spectate CODE  follows a room's match
 #include <SDL.h>
 
 #include <cstdio>
 #include <exception>
 #include <string>
+#include <vector>
 
 #include "app/main.h"
+#include "net/match_host.h"
 #include "platform/game_options.h"
+#include "platform/match_session.h"
 #include "platform/replay_watch.h"
+#include "platform/room_meeting.h"
 #include "platform/sdl_host.h"
 #include "platform/startup_checks.h"
 #include "platform/window_icon.h"
@@ -28,10 +40,14 @@ void WriteFinishedReplay(TSdlHost& host, TReplayRecorder& replays) {
   if (!replays.HasPending()) return;
   std::string error;
   host.ReadySaveFolder(&error);  // when it cannot be made, the write says so
-  if (!replays.WritePending(&error)) {
+  const bool written = replays.WritePending(&error);
+  if (!written) {
     std::fprintf(stderr, "Zazo Puzzle: the replay could not be written: %s\n", error.c_str());
   }
+  // A challenge game whose replay is lost cannot be sent; the next game is not it.
+  host.Board().Challenge().ReplayWritten(written ? replays.LastWrittenPath() : std::string());
 }
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -45,6 +61,9 @@ int main(int argc, char** argv) {
   if (status >= 0) return status;
   IgnoreFileSizeLimitSignal();
   EnsureUtf8Locale();
+  TBoardAddress board;
+  std::string error;
+  if (!options.board.empty()) ParseBoardAddress(options.board, &board, &error);  // checked
   if (!FindDisplay()) return 1;
   if (options.watch) return WatchReplay(options.watchPath.c_str());
   // Pictures and sounds beside the program or installed under share/; the
@@ -55,8 +74,12 @@ int main(int argc, char** argv) {
                           [](const std::string& folder) { return MakeFolderPath(folder, 0700); });
   settings.Load(stderr);
   host.AttachSettings(&settings);
+  // The board: --board, else the settings' address, else the build's.
+  if (!options.board.empty()) host.GiveBoard(board);
   TReplayRecorder replays(host.SaveDir() + "replays/");
-  TReplayTapHost tap(host, replays);
+  // In a network match the game reads the match's clock and music results.
+  TMatchHost matchHost(host);
+  TReplayTapHost tap(matchHost, replays);
   TMainForm form(tap);
   // Once, before any window exists.
   form.SeedRandom(UtcTimeOfDayMs());
@@ -78,19 +101,47 @@ int main(int argc, char** argv) {
   // Volumes, the display toggles and full screen as the player left them,
   // before the first frame.
   host.ApplyStartSettings();
+  TMatchSession match(form, matchHost, host, replays);
+  if (options.host || !options.join.empty()) {
+    std::string error;
+    if (!match.Start(options, &error)) {
+      std::fprintf(stderr, "Zazo Puzzle: %s\n", error.c_str());
+      host.ShowErrorBox(error.c_str());
+    }
+  }
+  if (options.daily) host.RequestDailyChallenge();
+  host.match = &match;
+  // Rooms at the board's relay, from the options or the title's menu (O):
+  // the board of --board, else the settings', else the build's.
+  TRoomMeeting meeting(form, match, replays, host.Board().address.base, options.name,
+                       options.inputDelay);
+  host.meeting = &meeting;
+  meeting.Start(options);
 
   while (true) {
     host.DrainEvents();
+    meeting.Pump();
+    match.Pump();
     WriteFinishedReplay(host, replays);
     if (host.QuitRequested()) break;
     host.RepaintIfNeeded();
     // Idle: asleep until the next frame is due or an event comes, then at
     // most one frame (none while paused). Waking once a frame instead of
-    // every millisecond runs the same frames at the same clock readings.
-    host.SleepUntilDue(host.Paused() ? 16u : form.MsToNextFrame(host.Clock()));
+    // every millisecond runs the same frames at the same clock readings. A
+    // match wakes every millisecond: the other machine's inputs come any time.
+    host.SleepUntilDue(match.Active()  ? 1u
+                       : host.Paused() ? 16u
+                                       : form.MsToNextFrame(host.Clock()));
+    try {
+      if (match.Frame()) continue;  // the match runs the frames
+    } catch (const std::exception& e) {
+      host.ShowErrorBox(e.what());
+    }
     if (host.Paused()) continue;
     try {
       const uint32_t now = host.Clock();
+      // A challenge's dealt start, in time for the recorder's snapshot.
+      host.Board().Challenge().BeforeFrame(form, now);
       replays.BeforeFrame(form, now);
       form.IdleFrame(now);
       replays.AfterFrame(form);
@@ -102,6 +153,11 @@ int main(int argc, char** argv) {
     }
   }
 
+  // A match still on is left: the other machine is told, and the match's
+  // game ends at the tick both agree on.
+  match.Shutdown();
+  host.match = nullptr;
+  host.meeting = nullptr;
   // A game still in play when the window closes ends here: its end is taken
   // before anything is torn down, and written once the window is gone.
   replays.EndSession(form);

@@ -57,6 +57,9 @@ TReplaySummary SummarizeReplay(std::string_view text, const TReplayLimits& limit
           const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
                               std::chrono::steady_clock::now() - started)
                               .count();
+          if (limits.stop && limits.stop->load()) {
+            return Failed(TReplayStatus::kOverLimit, which + "the check was stopped");
+          }
           if (ms > limits.maxMillis) {
             return Failed(TReplayStatus::kOverLimit, which + "the check took longer than " +
                                                          std::to_string(limits.maxMillis) + " ms");
@@ -91,8 +94,16 @@ TReplaySummary SummarizeReplay(std::string_view text, const TReplayLimits& limit
           TReplayStatus::kNotReproduced,
           which + "does not reproduce (a damaged or edited file): the run ends with " + differs);
     }
-    summary.games.push_back(
-        {game.mode, player.finalScore, player.finalLevel, scoreText, signature});
+    TReplayGameSummary& g = summary.games.emplace_back();
+    g.mode = game.mode;
+    g.score = player.finalScore;
+    g.level = player.finalLevel;
+    g.scoreText = scoreText;
+    g.signature = signature;
+    g.start.mt = game.start.mt;
+    g.start.lcgState = game.start.lcgState;
+    g.start.mtDraws = game.start.mtDraws;
+    g.start.lcgDraws = game.start.lcgDraws;
   }
   return summary;
 }

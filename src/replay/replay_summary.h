@@ -3,10 +3,13 @@
 // game ended with. What the score server calls.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "game/dealt_start.h"
 
 struct TReplayGameSummary {
   std::string mode;   // "single", "advanced", "versus2" or "versusai"
@@ -14,12 +17,16 @@ struct TReplayGameSummary {
   int32_t level = 0;  // final level
   std::string
       scoreText;  // the score text exactly as the score widget shows it; "-" for versus games
-  std::string signature;  // the signature exactly as the widget shows it; "-" for versus games
+  std::string signature;    // the signature exactly as the widget shows it; "-" for versus games
+  TSeededGenerators start;  // the generators at the game's first frame
 };
 
 struct TReplayLimits {
   uint64_t maxFrames = 2'000'000;  // frames over all games of the file; beyond: kOverLimit
   uint32_t maxMillis = 30'000;     // wall-clock budget of the whole run; beyond: kOverLimit
+  // When set and true, the run gives up (kOverLimit) at its next look at the
+  // clock: a server that is stopping.
+  const std::atomic<bool>* stop = nullptr;
 };
 
 enum class TReplayStatus { kOk, kMalformed, kWrongVersion, kNotReproduced, kOverLimit };

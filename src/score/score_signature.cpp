@@ -9,15 +9,19 @@
 const char kScoreSalt[] = "h3Tq9pLx2VmW8rKd";
 // A build for a public board defines ZAZO_SCORE_SERVER ("https://host");
 // otherwise the address is the local board the game starts itself.
+#define ZAZO_TEXT(x) #x
+#define ZAZO_PORT_TEXT(x) ZAZO_TEXT(x)
+// The local board's own address, whatever the build's default.
+const char kLocalBoardBase[] = "http://127.0.0.1:" ZAZO_PORT_TEXT(ZAZO_LOCAL_BOARD_PORT);
 #ifdef ZAZO_SCORE_SERVER
 const char kRegistrationAddress[] = ZAZO_SCORE_SERVER "/score/?mode=reg";
 const bool kRegistrationIsLocalBoard = false;
+const char kDefaultBoardBase[] = ZAZO_SCORE_SERVER;
 #else
-#define ZAZO_TEXT(x) #x
-#define ZAZO_PORT_TEXT(x) ZAZO_TEXT(x)
 const char kRegistrationAddress[] =
     "http://127.0.0.1:" ZAZO_PORT_TEXT(ZAZO_LOCAL_BOARD_PORT) "/score/?mode=reg";
 const bool kRegistrationIsLocalBoard = true;
+const char kDefaultBoardBase[] = "http://127.0.0.1:" ZAZO_PORT_TEXT(ZAZO_LOCAL_BOARD_PORT);
 #endif
 
 namespace {
@@ -115,8 +119,63 @@ int MakeScoreText(char* out, int outSize, const char* dateTime14, int32_t score,
   return n < outSize ? n : outSize - 1;
 }
 
+namespace {
+
+bool HostChar(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' ||
+         c == '-';
+}
+
+bool PathChar(char c) {
+  return HostChar(c) || c == '_' || c == '~' || c == '/';
+}
+
+}  // namespace
+
+bool ParseBoardAddress(const std::string& text, TBoardAddress* out, std::string* error) {
+  std::string base = text;
+  while (base.size() > 1 && base.back() == '/') base.pop_back();
+  size_t at = 0;
+  if (base.rfind("http://", 0) == 0) {
+    at = 7;
+  } else if (base.rfind("https://", 0) == 0) {
+    at = 8;
+  } else {
+    *error = "the board address must begin with http:// or https://: " + text;
+    return false;
+  }
+  const size_t hostStart = at;
+  while (at < base.size() && HostChar(base[at])) at++;
+  bool ok = at > hostStart;
+  if (ok && at < base.size() && base[at] == ':') {
+    const size_t portStart = ++at;
+    while (at < base.size() && base[at] >= '0' && base[at] <= '9') at++;
+    ok = at > portStart && at - portStart <= 5;
+  }
+  if (ok && at < base.size()) {
+    ok = base[at] == '/';
+    while (ok && at < base.size()) ok = PathChar(base[at++]);
+  }
+  if (!ok || base.size() > 200) {
+    *error = "not a board address (http[s]://host[:port][/path]): " + text;
+    return false;
+  }
+  out->base = base;
+  out->local = base == kLocalBoardBase;
+  return true;
+}
+
+std::string RegistrationAddressOf(const std::string& base) {
+  return base + "/score/?mode=reg";
+}
+
 std::string RegistrationLink(const std::string& scoreText, const std::string& md5Hex) {
-  std::string link = kRegistrationAddress;
+  return RegistrationLinkAt(kRegistrationAddress, scoreText, md5Hex);
+}
+
+std::string RegistrationLinkAt(const std::string& address, const std::string& scoreText,
+                               const std::string& md5Hex) {
+  std::string link = address;
   link += "&score=";
   link += scoreText;
   link += "&p=";
@@ -125,7 +184,10 @@ std::string RegistrationLink(const std::string& scoreText, const std::string& md
 }
 
 std::string BuildRegistrationPage(const std::string& scoreText, const std::string& md5Hex) {
-  const std::string link = RegistrationLink(scoreText, md5Hex);
+  return BuildRegistrationPageFor(RegistrationLink(scoreText, md5Hex));
+}
+
+std::string BuildRegistrationPageFor(const std::string& link) {
   std::string page;
   page.reserve(1600 + 3 * link.size());
   for (const char* line : kPageLines) {

@@ -1,61 +1,18 @@
-// The PostgreSQL store: a small pool of connections, every query prepared
-// once per connection. Several server processes may share the database: the
-// unique score text and the upsert make "stored exactly once" the database's
-// business, not the process's.
+// The PostgreSQL database of the score store: a small pool of connections,
+// every query prepared once per connection. Several server processes may
+// share the database: the unique score text and the upsert make "stored
+// exactly once" the database's business, not the process's.
 #include <libpq-fe.h>
 
 #include <condition_variable>
 #include <cstdlib>
-#include <ctime>
 #include <mutex>
 
-#include "server/score_store.h"
+#include "server/store_sql.h"
 
 namespace {
 
-const char kSchema[] =
-    "SET client_min_messages = warning;"
-    "SELECT pg_advisory_lock(7311022);"
-    "CREATE TABLE IF NOT EXISTS scores ("
-    " id BIGSERIAL PRIMARY KEY,"
-    " score_text TEXT NOT NULL UNIQUE,"
-    " signature TEXT NOT NULL,"
-    " played_at TEXT NOT NULL,"
-    " score INTEGER NOT NULL,"
-    " level INTEGER NOT NULL,"
-    " frame_rate INTEGER NOT NULL,"
-    " name TEXT NOT NULL DEFAULT '',"
-    " verified INTEGER NOT NULL DEFAULT 0,"
-    " registered_at BIGINT NOT NULL);"
-    "CREATE INDEX IF NOT EXISTS scores_rank ON scores (score DESC, id);"
-    "CREATE INDEX IF NOT EXISTS scores_verified_rank ON scores (verified, score DESC, id);"
-    "SELECT pg_advisory_unlock(7311022);";
-
-#define ZAZO_ENTRY_COLUMNS \
-  "id, score_text, signature, played_at, score, level, frame_rate, name, verified"
-
-struct TQuery {
-  const char* name;
-  const char* sql;
-};
-const TQuery kQueries[] = {
-    {"insert",
-     "INSERT INTO scores (score_text, signature, played_at, score, level, frame_rate, verified, "
-     "registered_at) VALUES ($1, $2, $3, $4, $5, $6, $7, $8) ON CONFLICT (score_text) DO NOTHING "
-     "RETURNING id"},
-    {"verify", "UPDATE scores SET verified = 1 WHERE score_text = $1 AND verified = 0"},
-    {"find", "SELECT " ZAZO_ENTRY_COLUMNS
-             ", 1 + (SELECT COUNT(*) FROM scores AS better WHERE better.score > scores.score) "
-             "FROM scores WHERE score_text = $1"},
-    {"set_name", "UPDATE scores SET name = $2 WHERE score_text = $1"},
-    {"list", "SELECT " ZAZO_ENTRY_COLUMNS
-             ", RANK() OVER (ORDER BY score DESC) FROM scores WHERE verified >= $1::int "
-             "ORDER BY score DESC, id LIMIT $2::int OFFSET $3::bigint"},
-    {"count", "SELECT COUNT(*) FROM scores WHERE verified >= $1::int"},
-    {"position",
-     "SELECT COUNT(*) FROM scores WHERE score > $1::int OR (score = $1::int AND id < "
-     "$2::bigint)"},
-};
+constexpr Oid kByteaOid = 17;
 
 // One query's result, cleared on every path.
 class TResult {
@@ -65,199 +22,174 @@ class TResult {
   TResult(const TResult&) = delete;
   TResult& operator=(const TResult&) = delete;
   PGresult* get() const { return r_; }
-  int Rows() const { return PQntuples(r_); }
-  std::string Text(int row, int col) const {
-    return std::string(PQgetvalue(r_, row, col), static_cast<size_t>(PQgetlength(r_, row, col)));
-  }
-  int64_t Int(int row, int col) const {
-    return std::strtoll(PQgetvalue(r_, row, col), nullptr, 10);
-  }
 
  private:
   PGresult* r_;
 };
 
-class TPostgresStore final : public TScoreStore {
+std::string QueryName(size_t q) {
+  return "q" + std::to_string(q);
+}
+
+class TPostgresSession final : public TSqlSession {
  public:
-  TPostgresStore(const std::string& conninfo, int connections) : conninfo_(conninfo) {
-    maxConnections_ = connections < 1 ? 1 : connections;
-    PGconn* c = Connect();
-    TResult schema(PQexec(c, kSchema));
-    if (PQresultStatus(schema.get()) != PGRES_TUPLES_OK &&
-        PQresultStatus(schema.get()) != PGRES_COMMAND_OK) {
-      const std::string why = PQerrorMessage(c);
-      PQfinish(c);
-      throw TStoreError("cannot set up the score table: " + why);
+  explicit TPostgresSession(const std::string& conninfo) {
+    c_ = PQconnectdb(conninfo.c_str());
+    if (PQstatus(c_) != CONNECTION_OK) {
+      const std::string why = PQerrorMessage(c_);
+      PQfinish(c_);
+      throw TStoreError("cannot connect to the score database: " + why);
     }
-    PrepareAll(c);
-    idle_.push_back(c);
-    open_ = 1;
+  }
+  ~TPostgresSession() override { PQfinish(c_); }
+
+  bool Broken() const { return PQstatus(c_) != CONNECTION_OK; }
+
+  // Re-opens a broken connection; its prepared queries went with it.
+  void Reset() {
+    PQreset(c_);
+    if (Broken()) throw TStoreError(std::string("lost the score database: ") + PQerrorMessage(c_));
+    prepared_ = false;
   }
 
-  ~TPostgresStore() override {
-    for (PGconn* c : idle_) PQfinish(c);
+  void PrepareQueries() {
+    if (prepared_) return;
+    for (size_t q = 0; q < static_cast<size_t>(TSqlQuery::kCount); q++) {
+      const std::string sql = DollarPlaceholders(QueryText(static_cast<TSqlQuery>(q)));
+      TResult r(PQprepare(c_, QueryName(q).c_str(), sql.c_str(), 0, nullptr));
+      if (PQresultStatus(r.get()) != PGRES_COMMAND_OK)
+        throw TStoreError("cannot prepare score query " + QueryName(q) + ": " +
+                          PQresultErrorMessage(r.get()));
+    }
+    prepared_ = true;
   }
 
-  void Register(const TScoreEntry& e, bool verified, TStoredEntry* out, bool* created) override {
-    const std::string score = std::to_string(e.score), level = std::to_string(e.level),
-                      rate = std::to_string(e.frameRate), ver = verified ? "1" : "0",
-                      now = std::to_string(static_cast<int64_t>(time(nullptr)));
-    Run([&](PGconn* c) {
-      const char* params[] = {e.text.c_str(), e.signature.c_str(), e.playedAt.c_str(),
-                              score.c_str(),  level.c_str(),       rate.c_str(),
-                              ver.c_str(),    now.c_str()};
-      TResult inserted(Exec(c, "insert", 8, params));
-      *created = inserted.Rows() == 1;
-      if (verified && !*created) {
-        TResult v(Exec(c, "verify", 1, params));
-      }
-      if (!FindOn(c, e.text, out)) throw TStoreError("the entry vanished while it was stored");
-    });
+  TSqlRows Run(TSqlQuery q, std::span<const TSqlParam> params) override {
+    const size_t i = static_cast<size_t>(q);
+    return Call(QueryName(i).c_str(), nullptr, params);
   }
 
-  bool Find(const std::string& text, TStoredEntry* out) override {
-    bool found = false;
-    Run([&](PGconn* c) { found = FindOn(c, text, out); });
-    return found;
+  TSqlRows RunSql(const std::string& sql, std::span<const TSqlParam> params) override {
+    const std::string text = DollarPlaceholders(sql);
+    return Call(nullptr, text.c_str(), params);
   }
 
-  bool SetName(const std::string& text, const std::string& name) override {
-    bool found = false;
-    Run([&](PGconn* c) {
-      const char* params[] = {text.c_str(), name.c_str()};
-      TResult r(Exec(c, "set_name", 2, params));
-      found = std::atoll(PQcmdTuples(r.get())) == 1;
-    });
-    return found;
-  }
-
-  std::vector<TStoredEntry> List(bool verifiedOnly, int64_t offset, int limit) override {
-    std::vector<TStoredEntry> rows;
-    const std::string lim = std::to_string(limit), off = std::to_string(offset);
-    Run([&](PGconn* c) {
-      const char* params[] = {verifiedOnly ? "1" : "0", lim.c_str(), off.c_str()};
-      TResult r(Exec(c, "list", 3, params));
-      rows.clear();
-      for (int i = 0; i < r.Rows(); i++) rows.push_back(ReadEntry(r, i));
-    });
-    return rows;
-  }
-
-  int64_t Count(bool verifiedOnly) override {
-    int64_t n = 0;
-    Run([&](PGconn* c) {
-      const char* params[] = {verifiedOnly ? "1" : "0"};
-      TResult r(Exec(c, "count", 1, params));
-      n = r.Int(0, 0);
-    });
-    return n;
-  }
-
-  int64_t Position(const TStoredEntry& e) override {
-    int64_t n = 0;
-    const std::string score = std::to_string(e.entry.score), id = std::to_string(e.id);
-    Run([&](PGconn* c) {
-      const char* params[] = {score.c_str(), id.c_str()};
-      TResult r(Exec(c, "position", 2, params));
-      n = r.Int(0, 0);
-    });
-    return n;
+  void Exec(const std::string& sql) override {
+    TResult r(PQexec(c_, sql.c_str()));
+    const ExecStatusType st = PQresultStatus(r.get());
+    if (st != PGRES_TUPLES_OK && st != PGRES_COMMAND_OK)
+      throw TStoreError("score database: " + std::string(PQresultErrorMessage(r.get())));
   }
 
  private:
-  static TStoredEntry ReadEntry(const TResult& r, int i) {
-    TStoredEntry e;
-    e.id = r.Int(i, 0);
-    e.entry.text = r.Text(i, 1);
-    e.entry.signature = r.Text(i, 2);
-    e.entry.playedAt = r.Text(i, 3);
-    e.entry.score = static_cast<int32_t>(r.Int(i, 4));
-    e.entry.level = static_cast<int32_t>(r.Int(i, 5));
-    e.entry.frameRate = static_cast<int32_t>(r.Int(i, 6));
-    e.name = r.Text(i, 7);
-    e.verified = r.Int(i, 8) != 0;
-    e.rank = r.Int(i, 9);
-    return e;
-  }
-
-  bool FindOn(PGconn* c, const std::string& text, TStoredEntry* out) {
-    const char* params[] = {text.c_str()};
-    TResult r(Exec(c, "find", 1, params));
-    if (r.Rows() != 1) return false;
-    *out = ReadEntry(r, 0);
-    return true;
-  }
-
-  // Runs a prepared query; throws TStoreError with the server's message.
-  static PGresult* Exec(PGconn* c, const char* name, int n, const char* const* params) {
-    PGresult* r = PQexecPrepared(c, name, n, params, nullptr, nullptr, 0);
-    const ExecStatusType st = PQresultStatus(r);
-    if (st != PGRES_TUPLES_OK && st != PGRES_COMMAND_OK) {
-      const std::string why = PQresultErrorMessage(r);
-      PQclear(r);
-      throw TStoreError("score query " + std::string(name) + " failed: " + why);
-    }
-    return r;
-  }
-
-  PGconn* Connect() {
-    PGconn* c = PQconnectdb(conninfo_.c_str());
-    if (PQstatus(c) != CONNECTION_OK) {
-      const std::string why = PQerrorMessage(c);
-      PQfinish(c);
-      throw TStoreError("cannot connect to the score database: " + why);
-    }
-    return c;
-  }
-
-  static void PrepareAll(PGconn* c) {
-    for (const TQuery& q : kQueries) {
-      TResult r(PQprepare(c, q.name, q.sql, 0, nullptr));
-      if (PQresultStatus(r.get()) != PGRES_COMMAND_OK)
-        throw TStoreError(std::string("cannot prepare score query ") + q.name + ": " +
-                          PQresultErrorMessage(r.get()));
-    }
-  }
-
-  // Takes a connection from the pool (opening one while under the limit,
-  // else waiting), runs work on it and gives it back. A connection found
-  // broken is reset and work retried once.
-  template <class F>
-  void Run(F work) {
-    PGconn* c = Acquire();
-    try {
-      try {
-        work(c);
-      } catch (const TStoreError&) {
-        if (PQstatus(c) == CONNECTION_OK) throw;
-        PQreset(c);
-        if (PQstatus(c) != CONNECTION_OK)
-          throw TStoreError(std::string("lost the score database: ") + PQerrorMessage(c));
-        PrepareAll(c);
-        work(c);
+  // A prepared query by name, or a one-off text; numbers and text are sent
+  // as text, byte strings as binary.
+  TSqlRows Call(const char* name, const char* sql, std::span<const TSqlParam> params) {
+    std::vector<std::string> numbers(params.size());
+    std::vector<const char*> values(params.size());
+    std::vector<int> lengths(params.size()), formats(params.size());
+    for (size_t i = 0; i < params.size(); i++) {
+      const TSqlParam& p = params[i];
+      if (p.kind == TSqlParam::kInt) {
+        numbers[i] = std::to_string(p.number);
+        values[i] = numbers[i].c_str();
+      } else if (p.kind != TSqlParam::kNull) {
+        values[i] = p.text.c_str();
+        lengths[i] = static_cast<int>(p.text.size());
+        formats[i] = p.kind == TSqlParam::kBlob ? 1 : 0;
       }
+    }
+    const int n = static_cast<int>(params.size());
+    TResult r(
+        name ? PQexecPrepared(c_, name, n, values.data(), lengths.data(), formats.data(), 0)
+             : PQexecParams(c_, sql, n, nullptr, values.data(), lengths.data(), formats.data(), 0));
+    const ExecStatusType st = PQresultStatus(r.get());
+    if (st != PGRES_TUPLES_OK && st != PGRES_COMMAND_OK)
+      throw TStoreError(std::string("score query failed: ") + PQresultErrorMessage(r.get()));
+    TSqlRows rows;
+    const int cols = PQnfields(r.get());
+    for (int row = 0; row < PQntuples(r.get()); row++) {
+      std::vector<std::string>& out = rows.cells.emplace_back();
+      for (int c = 0; c < cols; c++) {
+        const char* v = PQgetvalue(r.get(), row, c);
+        if (PQftype(r.get(), c) == kByteaOid && !PQgetisnull(r.get(), row, c)) {
+          size_t len = 0;
+          unsigned char* bytes = PQunescapeBytea(reinterpret_cast<const unsigned char*>(v), &len);
+          if (!bytes) throw TStoreError("a kept replay could not be read back");
+          out.emplace_back(reinterpret_cast<const char*>(bytes), len);
+          PQfreemem(bytes);
+        } else {
+          out.emplace_back(v, static_cast<size_t>(PQgetlength(r.get(), row, c)));
+        }
+      }
+    }
+    rows.changed = std::atoll(PQcmdTuples(r.get()));
+    return rows;
+  }
+
+  PGconn* c_ = nullptr;
+  bool prepared_ = false;
+};
+
+class TPostgresConnections final : public TSqlConnections {
+ public:
+  TPostgresConnections(const std::string& conninfo, int connections)
+      : conninfo_(conninfo), max_(connections < 1 ? 1 : connections) {
+    auto first = std::make_unique<TPostgresSession>(conninfo_);
+    // One process at a time completes the tables.
+    first->Exec("SET client_min_messages = warning");
+    first->Exec("SELECT pg_advisory_lock(7311022)");
+    try {
+      PrepareSchema(*first, kPostgresDialect);
     } catch (...) {
-      Release(c);
+      first->Exec("SELECT pg_advisory_unlock(7311022)");
       throw;
     }
-    Release(c);
+    first->Exec("SELECT pg_advisory_unlock(7311022)");
+    first->PrepareQueries();
+    idle_.push_back(std::move(first));
+    open_ = 1;
   }
 
-  PGconn* Acquire() {
+  // Takes a session from the pool (opening one while under the limit, else
+  // waiting), runs work on it and gives it back. A session found broken is
+  // reset and work retried once.
+  void With(const std::function<void(TSqlSession&)>& work) override {
+    std::unique_ptr<TPostgresSession> s = Acquire();
+    try {
+      try {
+        work(*s);
+      } catch (const TStoreError&) {
+        if (!s->Broken()) throw;
+        s->Reset();
+        s->PrepareQueries();
+        work(*s);
+      }
+    } catch (...) {
+      Release(std::move(s));
+      throw;
+    }
+    Release(std::move(s));
+  }
+
+  const TSqlDialect& Dialect() const override { return kPostgresDialect; }
+
+ private:
+  std::unique_ptr<TPostgresSession> Acquire() {
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
       if (!idle_.empty()) {
-        PGconn* c = idle_.back();
+        std::unique_ptr<TPostgresSession> s = std::move(idle_.back());
         idle_.pop_back();
-        return c;
+        return s;
       }
-      if (open_ < maxConnections_) {
+      if (open_ < max_) {
         open_++;
         lock.unlock();
         try {
-          PGconn* c = Connect();
-          PrepareAll(c);
-          return c;
+          auto s = std::make_unique<TPostgresSession>(conninfo_);
+          s->PrepareQueries();
+          return s;
         } catch (...) {
           lock.lock();
           open_--;
@@ -268,22 +200,23 @@ class TPostgresStore final : public TScoreStore {
     }
   }
 
-  void Release(PGconn* c) {
+  void Release(std::unique_ptr<TPostgresSession> s) {
     std::lock_guard<std::mutex> lock(mutex_);
-    idle_.push_back(c);
+    idle_.push_back(std::move(s));
     freed_.notify_one();
   }
 
   std::string conninfo_;
+  int max_;
   std::mutex mutex_;
   std::condition_variable freed_;
-  std::vector<PGconn*> idle_;
+  std::vector<std::unique_ptr<TPostgresSession>> idle_;
   int open_ = 0;
-  int maxConnections_ = 1;
 };
 
 }  // namespace
 
-std::unique_ptr<TScoreStore> OpenPostgresStore(const std::string& conninfo, int connections) {
-  return std::make_unique<TPostgresStore>(conninfo, connections);
+std::shared_ptr<TSqlConnections> OpenPostgresDatabase(const std::string& conninfo,
+                                                      int connections) {
+  return std::make_shared<TPostgresConnections>(conninfo, connections);
 }

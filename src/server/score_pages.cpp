@@ -1,5 +1,6 @@
 #include "server/score_pages.h"
 
+#include "server/service_text.h"
 #include "server/web_text.h"
 
 namespace {
@@ -19,7 +20,8 @@ std::string Head(const std::string& title) {
 
 const char kTail[] =
     "<p><a href=\"/score/\">ランキング <span class=\"en\">Leaderboard</span></a> | "
-    "<a href=\"/score/?verified=1\">検証済みのみ <span class=\"en\">Verified only</span></a>"
+    "<a href=\"/score/?all=1\">未検証を含む <span class=\"en\">All entries</span></a> | "
+    "<a href=\"/score/daily/\">今日のチャレンジ <span class=\"en\">Today's challenge</span></a>"
     "</p>\n</body></html>\n";
 
 std::string Row(const TStoredEntry& e, bool mine) {
@@ -30,9 +32,12 @@ std::string Row(const TStoredEntry& e, bool mine) {
   r += "<td>" + HtmlEscape(FormatPlayedAt(e.entry.playedAt)) + "</td>";
   r += "<td class=\"n\">" + std::to_string(e.entry.frameRate - 1) + "</td>";
   r += "<td>" + HtmlEscape(e.name) + "</td>";
-  r += e.verified
-           ? "<td class=\"verified\">&#10004; 検証済み <span class=\"en\">verified</span></td>"
-           : "<td></td>";
+  r += e.verified ? "<td class=\"verified\">&#10004; 検証済み <span class=\"en\">verified</span>"
+                  : "<td class=\"plain\">未検証 <span class=\"en\">plain</span>";
+  if (e.hasReplay)
+    r += " <a class=\"replay\" href=\"" + ReplayPath(e) +
+         "\" download>リプレイ <span class=\"en\">replay</span></a>";
+  r += "</td>";
   return r + "</tr>\n";
 }
 
@@ -51,6 +56,10 @@ std::string Table(const std::vector<TStoredEntry>& rows, int64_t mineId) {
 std::string Hidden(const TScoreEntry& e) {
   return "<input type=\"hidden\" name=\"score\" value=\"" + HtmlEscape(e.text) +
          "\"><input type=\"hidden\" name=\"p\" value=\"" + HtmlEscape(e.signature) + "\">";
+}
+
+std::string HiddenId(const TStoredEntry& e) {
+  return "<input type=\"hidden\" name=\"id\" value=\"" + std::to_string(e.id) + "\">";
 }
 
 }  // namespace
@@ -79,7 +88,7 @@ std::string EntryPage(const TStoredEntry& entry, bool created,
                        : " &nbsp; 未検証 <span class=\"en\">not verified</span>") +
        "</p>\n";
   p += "<form method=\"post\" action=\"/score/name\" accept-charset=\"utf-8\">" +
-       Hidden(entry.entry) +
+       Hidden(entry.entry) + HiddenId(entry) +
        "<label>名前 <span class=\"en\">Name</span> (16 文字まで <span class=\"en\">up to 16 "
        "characters</span>): <input name=\"name\" maxlength=\"16\" value=\"" +
        HtmlEscape(entry.name) +
@@ -98,12 +107,13 @@ std::string BoardPage(const std::vector<TStoredEntry>& rows, int64_t page, int64
                       int64_t total, bool verifiedOnly) {
   std::string p = Head("ランキング / Leaderboard");
   p += "<h1>ランキング <span class=\"en\">Leaderboard</span>";
-  if (verifiedOnly) p += " &mdash; 検証済みのみ <span class=\"en\">verified only</span>";
+  p += verifiedOnly ? " &mdash; 検証済み <span class=\"en\">verified</span>"
+                    : " &mdash; 未検証を含む <span class=\"en\">all entries</span>";
   p += "</h1>\n<p>" + std::to_string(total) + " 件 <span class=\"en\">entries</span> &nbsp; " +
        std::to_string(page) + " / " + std::to_string(pages) +
        " ページ <span class=\"en\">page</span></p>\n";
   p += Table(rows, -1);
-  const std::string filter = verifiedOnly ? "&verified=1" : "";
+  const std::string filter = verifiedOnly ? "" : "&all=1";
   p += "<p>";
   if (page > 1)
     p += "<a rel=\"prev\" href=\"/score/?page=" + std::to_string(page - 1) + filter +
@@ -112,6 +122,29 @@ std::string BoardPage(const std::vector<TStoredEntry>& rows, int64_t page, int64
     p += "<a rel=\"next\" href=\"/score/?page=" + std::to_string(page + 1) + filter +
          "\">次へ <span class=\"en\">Next</span> &raquo;</a>";
   p += "</p>\n";
+  return p + kTail;
+}
+
+std::string DailyPage(const TChallenge& c, const std::vector<TStoredEntry>& rows,
+                      const std::string& today, bool verifiedOnly) {
+  std::string p = Head("今日のチャレンジ / Daily challenge " + c.date);
+  p += "<h1>チャレンジ <span class=\"en\">Daily challenge</span> " + c.date + "</h1>\n";
+  p += "<p>" +
+       std::string(c.date == today ? "本日 <span class=\"en\">today</span>, "
+                                   : "終了 <span class=\"en\">ended</span>, ") +
+       std::to_string(rows.size()) +
+       " 人 <span class=\"en\">players</span> &mdash; 各プレイヤーの最高記録 <span "
+       "class=\"en\">each player's best " +
+       (verifiedOnly ? "verified " : "") + "run</span></p>\n";
+  p += Table(rows, -1);
+  time_t day = 0;
+  if (ParseUtcDate(c.date, &day))
+    p += "<p><a rel=\"prev\" href=\"/score/daily/" + UtcDate(day - 24 * 60 * 60) +
+         "\">&laquo; 前日 <span class=\"en\">Previous day</span></a>" +
+         (c.date == today ? std::string()
+                          : " <a rel=\"next\" href=\"/score/daily/" + UtcDate(day + 24 * 60 * 60) +
+                                "\">翌日 <span class=\"en\">Next day</span> &raquo;</a>") +
+         "</p>\n";
   return p + kTail;
 }
 

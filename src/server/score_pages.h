@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "server/challenge.h"
 #include "server/score_store.h"
 
 // The link that shows (and registers) an entry: /score/?mode=reg&score=..&p=..
@@ -22,6 +23,10 @@ std::string EntryPage(const TStoredEntry& entry, bool created,
 // verified entries or not.
 std::string BoardPage(const std::vector<TStoredEntry>& rows, int64_t page, int64_t pages,
                       int64_t total, bool verifiedOnly);
+
+// A day's challenge table (today is the date of today, for the links).
+std::string DailyPage(const TChallenge& c, const std::vector<TStoredEntry>& rows,
+                      const std::string& today, bool verifiedOnly);
 
 // A page with a heading in both languages and a message (plain text, escaped
 // here), with a link back to the leaderboard.

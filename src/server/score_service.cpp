@@ -2,80 +2,43 @@
 
 #include <algorithm>
 
+#include "server/board_crypto.h"
+#include "server/challenge.h"
 #include "server/score_pages.h"
+#include "server/service_text.h"
 #include "server/web_text.h"
 
 namespace {
 
-std::string Param(const TWebRequest& req, const char* name) {
-  const auto it = req.params.find(name);
-  return it == req.params.end() ? std::string() : it->second;
-}
-
-// A decimal number of at most 9 digits within [lo, hi]; fallback when
-// absent; -1 when present but not such a number.
-int64_t NumberParam(const TWebRequest& req, const char* name, int64_t fallback, int64_t lo,
-                    int64_t hi) {
-  const auto it = req.params.find(name);
-  if (it == req.params.end() || it->second.empty()) return fallback;
-  const std::string& s = it->second;
-  if (s.size() > 9) return -1;
-  int64_t v = 0;
-  for (char c : s) {
-    if (c < '0' || c > '9') return -1;
-    v = v * 10 + (c - '0');
-  }
-  return v < lo || v > hi ? -1 : v;
-}
-
-bool IsSinglePlayer(const TCheckedGame& g) {
-  return (g.mode == "single" || g.mode == "advanced") && g.scoreText != "-";
-}
-
-std::string EntryJson(const TStoredEntry& e) {
-  return "{\"rank\":" + std::to_string(e.rank) + ",\"score\":" + std::to_string(e.entry.score) +
-         ",\"level\":" + std::to_string(e.entry.level) + ",\"date\":\"" +
-         JsonEscape(FormatPlayedAt(e.entry.playedAt)) +
-         "\",\"fps\":" + std::to_string(e.entry.frameRate - 1) + ",\"name\":\"" +
-         JsonEscape(e.name) + "\",\"verified\":" + (e.verified ? "true" : "false") + "}";
-}
-
-TWebReply Json(int status, const std::string& body) {
-  TWebReply r;
-  r.status = status;
-  r.contentType = "application/json; charset=utf-8";
-  r.body = body + "\n";
-  return r;
+bool IsGet(const TWebRequest& req) {
+  return req.method == "GET" || req.method == "HEAD";
 }
 
 }  // namespace
 
 TScoreService::TScoreService(TScoreStore& store, TReplayChecker& checker,
                              std::function<void(const std::string&)> log,
-                             std::function<time_t()> now)
-    : store_(store), checker_(checker), log_(std::move(log)), now_(std::move(now)) {}
+                             std::function<time_t()> now, TServiceOptions options)
+    : store_(store),
+      checker_(checker),
+      log_(std::move(log)),
+      now_(std::move(now)),
+      options_(std::move(options)),
+      budget_(options_.checkMillisPerAddress, std::chrono::minutes(10)) {}
+
+void TScoreService::AddRoute(std::string prefix, TRouteHandler handler) {
+  routes_.emplace_back(std::move(prefix), std::move(handler));
+}
+
+void TScoreService::SetRelay(const std::string& host, int port) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  relayHost_ = host;
+  relayPort_ = port;
+}
 
 TWebReply TScoreService::Handle(const TWebRequest& req) {
   try {
-    if (req.path == "/score/" || req.path == "/score") {
-      if (req.method != "GET" && req.method != "HEAD")
-        return Refuse(req, 405, "use GET for this address");
-      return Param(req, "mode") == "reg" ? Register(req) : Board(req);
-    }
-    if (req.path == "/score/name") {
-      if (req.method != "POST") return Refuse(req, 405, "use POST for this address");
-      return SetName(req);
-    }
-    if (req.path == "/score/api/replay") {
-      if (req.method != "POST") return Refuse(req, 405, "use POST for this address");
-      return Replay(req);
-    }
-    if (req.path == "/score/api/top") {
-      if (req.method != "GET" && req.method != "HEAD")
-        return Refuse(req, 405, "use GET for this address");
-      return Top(req);
-    }
-    return Refuse(req, 404, "no such page");
+    return Dispatch(req);
   } catch (const TStoreError& e) {
     log_(std::string("store error on ") + req.method + " " + req.path + ": " + e.what());
     return Refuse(req, 503, "the score database is not available; please try again later");
@@ -83,6 +46,26 @@ TWebReply TScoreService::Handle(const TWebRequest& req) {
     log_(std::string("error on ") + req.method + " " + req.path + ": " + e.what());
     return Refuse(req, 500, "the server failed to answer");
   }
+}
+
+TWebReply TScoreService::Dispatch(const TWebRequest& req) {
+  for (const auto& [prefix, handler] : routes_)
+    if (req.path.rfind(prefix, 0) == 0) return handler(req);
+  const std::string& p = req.path;
+  const bool post = p == "/score/name" || p == "/score/api/replay";
+  if (post && req.method != "POST") return Refuse(req, 405, "use POST for this address");
+  if (!post && !IsGet(req)) return Refuse(req, 405, "use GET for this address");
+  if (p == "/score/" || p == "/score")
+    return Param(req, "mode") == "reg" ? Register(req) : Board(req);
+  if (p == "/score/name") return SetName(req);
+  if (p == "/score/api/replay") return Replay(req);
+  if (p == "/score/api/top") return Top(req);
+  if (p == "/score/api/challenge/daily") return DailyChallengeReply(req);
+  if (p == "/score/api/daily") return DailyTable(req, true);
+  if (p == "/score/daily" || p.rfind("/score/daily/", 0) == 0) return DailyTable(req, false);
+  if (p.rfind("/score/replay/", 0) == 0) return ReplayDownload(req);
+  if (p == "/score/api/board") return BoardInfo();
+  return Refuse(req, 404, "no such page");
 }
 
 TWebReply TScoreService::Refuse(const TWebRequest& req, int status, const std::string& message) {
@@ -97,6 +80,7 @@ TWebReply TScoreService::Refuse(const TWebRequest& req, int status, const std::s
     if (status == 403) ja = "署名が正しくありません", en = "Signature wrong";
     if (status == 404) ja = "見つかりません", en = "Not found";
     if (status == 422) ja = "リプレイを受け付けられません", en = "Replay refused";
+    if (status == 429) ja = "しばらくしてからもう一度どうぞ", en = "Too many requests";
     if (status == 503) ja = "しばらくしてからもう一度どうぞ", en = "Try again later";
     r.body = MessagePage(ja, en, message);
     r.status = status;
@@ -134,90 +118,70 @@ TWebReply TScoreService::Register(const TWebRequest& req) {
   TScoreEntry entry;
   std::string reason;
   if (int status = CheckRequestEntry(req, &entry, &reason)) return Refuse(req, status, reason);
+  TNewEntry n;
+  n.entry = entry;
+  const std::string token = NewOwnerToken();
+  n.ownerHash = OwnerTokenHash(token);
   TStoredEntry stored;
-  bool created = false;
-  store_.Register(entry, false, &stored, &created);
-  return EntryReply(stored, created, "");
-}
-
-TWebReply TScoreService::SetName(const TWebRequest& req) {
-  TScoreEntry entry;
-  std::string reason;
-  if (int status = CheckRequestEntry(req, &entry, &reason)) return Refuse(req, status, reason);
-  std::string name;
-  if (!CheckPlayerName(Param(req, "name"), &name, &reason)) return Refuse(req, 400, reason);
-  if (!store_.SetName(entry.text, name))
-    return Refuse(req, 404, "this score is not registered yet");
-  TWebReply r;
-  r.status = 303;
-  r.location = EntryLink(entry);
-  r.body = MessagePage("名前を保存しました", "Name saved", "");
+  bool created = false, owned = false;
+  store_.Register(n, &stored, &created, &owned);
+  // The game hands over the token of the entry it uploaded: the browser
+  // gets it as the owner cookie, and the address loses it.
+  const std::string given = Param(req, "token");
+  if (!given.empty()) {
+    TWebReply r;
+    r.status = 303;
+    r.location = EntryLink(entry);
+    if (OwnerTokenMatches(given, stored.ownerHash))
+      SetOwnerCookie(&r, stored.id, given, req.secure);
+    r.body = MessagePage("登録しました", "Registered", "");
+    return r;
+  }
+  TWebReply r = EntryReply(stored, created, "");
+  if (created && owned) SetOwnerCookie(&r, stored.id, token, req.secure);
   return r;
 }
 
-TWebReply TScoreService::Replay(const TWebRequest& req) {
-  if (req.body.size() > kMaxReplayBytes) return Refuse(req, 413, "the replay is larger than 1 MB");
-  if (req.body.empty()) return Refuse(req, 400, "no replay file was sent");
-  // The score the uploader expects the replay to verify, when named.
-  const std::string expected = Param(req, "score");
-
-  const TReplayCheck check = checker_.Check(req.body);
-  switch (check.status) {
-    case TReplayCheck::kOk:
-      break;
-    case TReplayCheck::kMalformed:
-    case TReplayCheck::kWrongVersion:
-      return Refuse(req, 400, "the replay file cannot be read: " + check.message);
-    case TReplayCheck::kNotReproduced:
-    case TReplayCheck::kOverLimit:
-      return Refuse(req, 422, "the replay does not reproduce its game: " + check.message);
-    case TReplayCheck::kUnavailable:
-      log_("replay check unavailable: " + check.message);
-      return Refuse(req, 503, check.message);
+TWebReply TScoreService::SetName(const TWebRequest& req) {
+  std::string name, reason;
+  if (!CheckPlayerName(Param(req, "name"), &name, &reason)) return Refuse(req, 400, reason);
+  TStoredEntry stored;
+  bool signedByGame = false;
+  const int64_t id = NumberParam(req, "id", 0, 1, 999999999);
+  if (id < 0) return Refuse(req, 400, "id must be an entry's number");
+  if (id > 0) {
+    if (!store_.FindId(id, &stored)) return Refuse(req, 404, "no such entry");
+  } else {
+    TScoreEntry entry;
+    if (int status = CheckRequestEntry(req, &entry, &reason)) return Refuse(req, status, reason);
+    if (!store_.Find(entry.text, &stored))
+      return Refuse(req, 404, "this score is not registered yet");
+    signedByGame = true;
   }
-
-  std::vector<TScoreEntry> entries;
-  bool sawExpected = expected.empty();
-  for (const TCheckedGame& g : check.games) {
-    if (!IsSinglePlayer(g)) continue;
-    TScoreEntry e;
-    std::string reason;
-    if (CheckScoreEntry(g.scoreText, g.signature, now_(), &e, &reason) != TEntryCheck::kOk)
-      return Refuse(req, 422, "the replay's game ends with an entry the server refuses: " + reason);
-    if (e.text == expected) sawExpected = true;
-    entries.push_back(e);
+  std::string token = Param(req, "token");
+  if (token.empty()) {
+    const auto it = req.cookies.find(OwnerCookieName(stored.id));
+    if (it != req.cookies.end()) token = it->second;
   }
-  if (entries.empty())
-    return Refuse(req, 422, "the replay holds no finished single-player game to verify");
-  if (!sawExpected)
-    return Refuse(req, 422,
-                  "the replay does not reproduce the score " + expected +
-                      "; it is the replay of another game");
-
-  std::vector<TStoredEntry> stored;
-  for (const TScoreEntry& e : entries) {
-    TStoredEntry s;
-    bool created = false;
-    store_.Register(e, true, &s, &created);
-    stored.push_back(s);
-  }
-  if (req.fromForm) {
-    TWebReply r;
-    r.body = ReplayResultPage(stored);
+  const bool owner = OwnerTokenMatches(token, stored.ownerHash);
+  if (!owner && !(options_.localBoard && signedByGame)) {
+    TWebReply r = Refuse(req, 403,
+                         "only the entry's owner can name it: this browser holds no owner token "
+                         "for this entry");
     return r;
   }
-  std::string body = "{\"ok\":true,\"entries\":[";
-  for (size_t i = 0; i < stored.size(); i++) {
-    if (i) body += ",";
-    body += EntryJson(stored[i]);
-  }
-  return Json(200, body + "]}");
+  if (!store_.SetName(stored.id, name)) return Refuse(req, 404, "no such entry");
+  TWebReply r;
+  r.status = 303;
+  r.location = EntryLink(stored.entry);
+  r.body = MessagePage("名前を保存しました", "Name saved", "");
+  return r;
 }
 
 TWebReply TScoreService::Top(const TWebRequest& req) {
   const int64_t limit = NumberParam(req, "limit", 100, 1, 1000);
   if (limit < 0) return Refuse(req, 400, "limit must be a number from 1 to 1000");
-  const bool verifiedOnly = Param(req, "verified") == "1";
+  const bool verifiedOnly = Param(req, "all") != "1";
   const std::vector<TStoredEntry> rows = store_.List(verifiedOnly, 0, static_cast<int>(limit));
   std::string body = "[";
   for (size_t i = 0; i < rows.size(); i++) {
@@ -228,7 +192,7 @@ TWebReply TScoreService::Top(const TWebRequest& req) {
 }
 
 TWebReply TScoreService::Board(const TWebRequest& req) {
-  const bool verifiedOnly = Param(req, "verified") == "1";
+  const bool verifiedOnly = Param(req, "all") != "1";
   const int64_t page = NumberParam(req, "page", 1, 1, 100000000);
   if (page < 0) return Refuse(req, 400, "page must be a positive number");
   const int64_t total = store_.Count(verifiedOnly);
@@ -238,4 +202,12 @@ TWebReply TScoreService::Board(const TWebRequest& req) {
   TWebReply r;
   r.body = BoardPage(rows, page, pages, total, verifiedOnly);
   return r;
+}
+
+TWebReply TScoreService::BoardInfo() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  const std::string relay = relayPort_ > 0 ? "{\"host\":\"" + JsonEscape(relayHost_) +
+                                                 "\",\"port\":" + std::to_string(relayPort_) + "}"
+                                           : "null";
+  return Json(200, "{\"name\":\"" + JsonEscape(options_.boardName) + "\",\"relay\":" + relay + "}");
 }

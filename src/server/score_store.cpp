@@ -1,9 +1,15 @@
 #include "server/score_store.h"
 
+#include "server/store_sql.h"
+
 std::unique_ptr<TScoreStore> OpenScoreStore(const std::string& db, int connections) {
-  if (db.rfind("sqlite:", 0) == 0) return OpenSqliteStore(db.substr(7));
-  if (db.rfind("postgresql://", 0) == 0 || db.rfind("postgres://", 0) == 0)
-    return OpenPostgresStore(db, connections);
-  throw TStoreError("unknown database \"" + db +
-                    "\": give sqlite:PATH or postgresql://USER@HOST:PORT/NAME");
+  return MakeSqlScoreStore(OpenSqlDatabase(db, connections));
+}
+
+std::unique_ptr<TScoreStore> OpenSqliteStore(const std::string& path) {
+  return MakeSqlScoreStore(OpenSqliteDatabase(path));
+}
+
+std::unique_ptr<TScoreStore> OpenPostgresStore(const std::string& conninfo, int connections) {
+  return MakeSqlScoreStore(OpenPostgresDatabase(conninfo, connections));
 }

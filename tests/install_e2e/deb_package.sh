@@ -41,7 +41,8 @@ id=$(basename "$root"/usr/share/metainfo/*.metainfo.xml .metainfo.xml)
 for f in usr/games/zazo-puzzle usr/games/zazo-scores usr/share/games/zazo-puzzle/graph/title.bmp \
   usr/share/games/zazo-puzzle/system/nil.ogg "usr/share/applications/$id.desktop" \
   usr/share/man/man6/zazo-puzzle.6.gz usr/share/man/man1/zazo-scores.1.gz \
-  usr/share/doc/zazo-puzzle/copyright usr/share/doc/zazo-puzzle/changelog.gz; do
+  usr/share/doc/zazo-puzzle/copyright usr/share/doc/zazo-puzzle/changelog.gz \
+  usr/share/mime/packages/zazo-puzzle.xml; do
   [ -e "$root/$f" ] || e2e_fail "the package lacks /$f"
 done
 for size in 16 24 32 48 64 128 256 512; do

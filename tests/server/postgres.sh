@@ -27,7 +27,7 @@ ZAZO_TEST_PG=$PG_URL "$BUILD/tests/test_server" --gtest_filter='*postgres*:*Post
 start_server() {
   local port=$1
   "$BUILD/zazo-scores" --db "$PG_URL" --port "$port" --rate-limit 0 --threads 8 \
-    --assets "$BUILD/" 2>> "$TMP/server-$port.log" &
+    2>> "$TMP/server-$port.log" &
   SERVER_PIDS+=($!)
   for _ in $(seq 100); do
     curl -s -o /dev/null "http://127.0.0.1:$port/score/api/top?limit=1" && return 0

@@ -34,7 +34,9 @@ class ReplayUploadTest : public ::testing::Test {
     replay_ = ReadReplay("single_game_over.zzr");
     ASSERT_FALSE(replay_.empty());
     store_ = FreshStore("sqlite");
-    checker_ = MakeGameReplayChecker(2000000, 30000, 2);
+    TCheckLimits limits;
+    limits.concurrent = 2;
+    checker_ = MakeGameReplayChecker(limits);
     service_ = std::make_unique<TScoreService>(*store_, *checker_, [](const std::string&) {});
   }
   TWebReply Upload(const std::string& body, const std::string& expected = "") {
@@ -50,7 +52,11 @@ class ReplayUploadTest : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(ReplayUploadTest, AFinishedGamesReplayRegistersItVerified) {
+TEST_F(ReplayUploadTest, OnTheLocalBoardAFinishedGamesReplayRegistersItVerified) {
+  TServiceOptions local;
+  local.localBoard = true;
+  service_ = std::make_unique<TScoreService>(
+      *store_, *checker_, [](const std::string&) {}, [] { return time(nullptr); }, local);
   const std::string text = ResultText(replay_);
   ASSERT_EQ(text.size(), 33u);
   const TWebReply r = Upload(replay_, text);
@@ -89,4 +95,49 @@ TEST_F(ReplayUploadTest, BrokenEditedOrForeignReplaysStoreNothing) {
   // A game left before its end holds no score to verify.
   EXPECT_EQ(Upload(ReadReplay("single_quit.zzr")).status, 422);
   EXPECT_EQ(store_->Count(false), 0);
+}
+
+TEST_F(ReplayUploadTest, AChallengeVerifiesOnlyTheGamePlayedFromItsDealtStart) {
+  TServiceOptions options;
+  const time_t now = time(nullptr);
+  service_ = std::make_unique<TScoreService>(
+      *store_, *checker_, [](const std::string&) {}, [now] { return now; }, options);
+  const std::string challenge =
+      service_->Handle({"GET", "/score/api/challenge/daily", {}, "", false}).body;
+  const std::string id = challenge.substr(challenge.find("daily-"), 16);
+  const size_t seedAt = challenge.find("\"seed\":") + 7;
+  const uint32_t seed = static_cast<uint32_t>(std::stoul(challenge.substr(seedAt)));
+  auto upload = [&](const std::string& body) {
+    return service_->Handle({"POST", "/score/api/replay", {{"challenge", id}}, body, false});
+  };
+
+  // The real game, played for the dealt seed: verified for the challenge.
+  const std::string dealt = RedealReplay(replay_, seed);
+  ASSERT_NE(ResultText(dealt), "-") << "the redealt game did not reach its game over";
+  TWebReply r = upload(dealt);
+  ASSERT_EQ(r.status, 200) << r.body;
+  TStoredEntry e;
+  ASSERT_TRUE(store_->Find(ResultText(dealt), &e));
+  EXPECT_TRUE(e.verified);
+  EXPECT_EQ(e.challenge, id);
+  std::string kept;
+  ASSERT_TRUE(store_->Replay(e.id, &kept));
+  EXPECT_EQ(kept, dealt);
+
+  // One generator word changed and the result recomputed: the replay
+  // reproduces, but not from the dealt start.
+  const std::string chosen = RedealReplay(replay_, seed, true);
+  ASSERT_NE(chosen, dealt);
+  r = upload(chosen);
+  EXPECT_EQ(r.status, 422);
+  EXPECT_NE(r.body.find("not the dealt start"), std::string::npos) << r.body;
+  // The original replay (the player's own dice) is refused for the
+  // challenge; without one it reproduces (stored plain, unless its score
+  // text is the dealt game's: the texts hold no dice).
+  EXPECT_EQ(upload(replay_).status, 422);
+  r = service_->Handle({"POST", "/score/api/replay", {}, replay_, false});
+  EXPECT_EQ(r.status, 200) << r.body;
+  EXPECT_EQ(r.body.find("\"verified\":false") != std::string::npos,
+            ResultText(replay_) != ResultText(dealt));
+  EXPECT_EQ(store_->Count(true), 1);
 }

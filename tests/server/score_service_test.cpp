@@ -12,8 +12,14 @@ class ServiceTest : public ::testing::Test {
  protected:
   void SetUp() override {
     store_ = FreshStore("sqlite");
+    MakeService(false);
+  }
+  void MakeService(bool localBoard) {
+    TServiceOptions options;
+    options.localBoard = localBoard;
     service_ = std::make_unique<TScoreService>(
-        *store_, checker_, [this](const std::string& line) { log_ += line + "\n"; });
+        *store_, checker_, [this](const std::string& line) { log_ += line + "\n"; },
+        [this] { return now_; }, options);
   }
   TWebReply Get(const std::string& path, std::map<std::string, std::string> params = {}) {
     return service_->Handle({"GET", path, std::move(params), "", false});
@@ -21,6 +27,10 @@ class ServiceTest : public ::testing::Test {
   TWebReply Post(const std::string& path, std::map<std::string, std::string> params,
                  const std::string& body = "", bool form = true) {
     return service_->Handle({"POST", path, std::move(params), body, form});
+  }
+  TWebReply PostWithCookies(const std::string& path, std::map<std::string, std::string> params,
+                            std::map<std::string, std::string> cookies) {
+    return service_->Handle({"POST", path, std::move(params), "", true, std::move(cookies)});
   }
   TWebReply Register(const std::string& text, const std::string& sig) {
     return Get("/score/", {{"mode", "reg"}, {"score", text}, {"p", sig}});
@@ -35,10 +45,22 @@ class ServiceTest : public ::testing::Test {
   TFakeReplayChecker checker_;
   std::unique_ptr<TScoreService> service_;
   std::string log_;
+  time_t now_ = 1796731200;  // 2026-12-08 12:00:00 UTC
 };
 
 bool Contains(const std::string& s, const std::string& part) {
   return s.find(part) != std::string::npos;
+}
+
+// The owner cookie a reply sets: {name, token}; empty when none.
+std::pair<std::string, std::string> OwnerCookie(const TWebReply& r) {
+  for (const auto& [key, value] : r.headers) {
+    if (key != "Set-Cookie" || value.rfind("zazo_owner_", 0) != 0) continue;
+    EXPECT_TRUE(Contains(value, "HttpOnly"));
+    const size_t eq = value.find('='), end = value.find(';');
+    return {value.substr(0, eq), value.substr(eq + 1, end - eq - 1)};
+  }
+  return {};
 }
 
 }  // namespace
@@ -102,24 +124,31 @@ TEST_F(ServiceTest, NamesAreCheckedAndShownEscapedEverywhere) {
   const std::string sig = Sign(text);
   // Not registered yet: nothing to name.
   EXPECT_EQ(Post("/score/name", {{"score", text}, {"p", sig}, {"name", "x"}}).status, 404);
-  Register(text, sig);
+  const auto [cookie, token] = OwnerCookie(Register(text, sig));
+  ASSERT_FALSE(token.empty());
   const std::string evil = "<img src=x>\"'&";
-  TWebReply r = Post("/score/name", {{"score", text}, {"p", sig}, {"name", evil}});
+  TWebReply r =
+      Post("/score/name", {{"score", text}, {"p", sig}, {"name", evil}, {"token", token}});
   EXPECT_EQ(r.status, 303);
   EXPECT_EQ(r.location, "/score/?mode=reg&score=" + text + "&p=" + sig);
-  for (const TWebReply& page : {Register(text, sig), Get("/score/")}) {
+  for (const TWebReply& page : {Register(text, sig), Get("/score/", {{"all", "1"}})}) {
     EXPECT_FALSE(Contains(page.body, "<img src=x>"));
     EXPECT_TRUE(Contains(page.body, "&lt;img src=x&gt;&quot;&#39;&amp;"));
   }
-  r = Get("/score/api/top");
+  r = Get("/score/api/top", {{"all", "1"}});
   EXPECT_TRUE(Contains(r.body, "\"name\":\"\\u003cimg src=x\\u003e\\\"'\\u0026\""));
   EXPECT_EQ(r.contentType, "application/json; charset=utf-8");
 
   // Refused names change nothing.
   const std::string tooLong(10000, 'a');
-  EXPECT_EQ(Post("/score/name", {{"score", text}, {"p", sig}, {"name", tooLong}}).status, 400);
-  EXPECT_EQ(Post("/score/name", {{"score", text}, {"p", sig}, {"name", "a\xC0\x80"}}).status, 400);
-  // The signature is what allows naming an entry.
+  EXPECT_EQ(Post("/score/name", {{"score", text}, {"p", sig}, {"name", tooLong}, {"token", token}})
+                .status,
+            400);
+  EXPECT_EQ(
+      Post("/score/name", {{"score", text}, {"p", sig}, {"name", "a\xC0\x80"}, {"token", token}})
+          .status,
+      400);
+  // A forged signature is refused before anything else.
   EXPECT_EQ(Post("/score/name", {{"score", text}, {"p", Sign("x")}, {"name", "thief"}}).status,
             403);
   TStoredEntry e;
@@ -128,7 +157,8 @@ TEST_F(ServiceTest, NamesAreCheckedAndShownEscapedEverywhere) {
   EXPECT_EQ(Get("/score/name").status, 405);
 }
 
-TEST_F(ServiceTest, AReproducedReplayVerifiesAndRegistersItsGames) {
+TEST_F(ServiceTest, OnTheLocalBoardAReproducedReplayVerifiesAndRegistersItsGames) {
+  MakeService(true);
   const std::string known = ScoreText(900, 3, 1);
   const std::string fresh = ScoreText(1200, 4, 2);
   Register(known, Sign(known));
@@ -145,8 +175,8 @@ TEST_F(ServiceTest, AReproducedReplayVerifiesAndRegistersItsGames) {
   EXPECT_EQ(store_->Count(false), 2);
   // Shown with the mark, and the verified filter keeps them.
   EXPECT_TRUE(Contains(Register(known, Sign(known)).body, "リプレイで検証済み"));
-  EXPECT_TRUE(Contains(Get("/score/", {{"verified", "1"}}).body, "2 件"));
-  EXPECT_TRUE(Contains(Get("/score/api/top", {{"verified", "1"}}).body, "\"verified\":true"));
+  EXPECT_TRUE(Contains(Get("/score/").body, "2 件"));
+  EXPECT_TRUE(Contains(Get("/score/api/top").body, "\"verified\":true"));
   // The form's upload answers with a page linking the entries.
   const TWebReply page = Post("/score/api/replay", {{"score", fresh}}, "REPLAY", true);
   EXPECT_EQ(page.status, 200);
@@ -198,12 +228,16 @@ TEST_F(ServiceTest, LeaderboardPagesAndTopLimits) {
     const std::string t = ScoreText(i * 10, 1, i % 60, 2 + i);
     Register(t, Sign(t));
   }
+  // Plain entries only: the default board is empty.
   TWebReply r = Get("/score/");
+  EXPECT_TRUE(Contains(r.body, "0 件"));
+  r = Get("/score/", {{"all", "1"}});
   EXPECT_TRUE(Contains(r.body, "120 件"));
   EXPECT_TRUE(Contains(r.body, "1 / 3 "));
-  EXPECT_TRUE(Contains(r.body, "rel=\"next\" href=\"/score/?page=2\""));
+  EXPECT_TRUE(Contains(r.body, "rel=\"next\" href=\"/score/?page=2&all=1\""));
   EXPECT_TRUE(Contains(r.body, "<td class=\"n\">1190</td>"));
-  r = Get("/score/", {{"page", "3"}});
+  EXPECT_TRUE(Contains(r.body, "未検証"));
+  r = Get("/score/", {{"page", "3"}, {"all", "1"}});
   EXPECT_TRUE(Contains(r.body, "<td class=\"n\">0</td>"));
   EXPECT_FALSE(Contains(r.body, "rel=\"next\""));
   EXPECT_EQ(Get("/score/", {{"page", "0"}}).status, 400);
@@ -211,16 +245,16 @@ TEST_F(ServiceTest, LeaderboardPagesAndTopLimits) {
   EXPECT_EQ(Get("/score/", {{"page", "99999999999999999999"}}).status, 400);
   EXPECT_EQ(Get("/score/", {{"page", "50"}}).status, 200);  // past the end: empty page
 
-  r = Get("/score/api/top", {{"limit", "3"}});
+  r = Get("/score/api/top", {{"limit", "3"}, {"all", "1"}});
   EXPECT_EQ(r.body,
             "[{\"rank\":1,\"score\":1190,\"level\":1,\"date\":\"2024-07-03 20:05:59\",\"fps\":120,"
-            "\"name\":\"\",\"verified\":false},\n"
+            "\"name\":\"\",\"verified\":false,\"id\":120,\"challenge\":\"\",\"replay\":\"\"},\n"
             "{\"rank\":2,\"score\":1180,\"level\":1,\"date\":\"2024-07-03 20:05:58\",\"fps\":119,"
-            "\"name\":\"\",\"verified\":false},\n"
+            "\"name\":\"\",\"verified\":false,\"id\":119,\"challenge\":\"\",\"replay\":\"\"},\n"
             "{\"rank\":3,\"score\":1170,\"level\":1,\"date\":\"2024-07-03 20:05:57\",\"fps\":118,"
-            "\"name\":\"\",\"verified\":false}]\n");
+            "\"name\":\"\",\"verified\":false,\"id\":118,\"challenge\":\"\",\"replay\":\"\"}]\n");
   for (const char* bad : {"0", "1001", "-1", "abc", "1e3"})
     EXPECT_EQ(Get("/score/api/top", {{"limit", bad}}).status, 400) << bad;
-  EXPECT_EQ(Get("/score/api/top", {{"verified", "1"}}).body, "[]\n");
+  EXPECT_EQ(Get("/score/api/top").body, "[]\n");
   EXPECT_EQ(Get("/nothing").status, 404);
 }

@@ -3,6 +3,7 @@
 #include "server/score_store.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <set>
 #include <thread>
@@ -105,18 +106,18 @@ TEST_P(StoreTest, RanksShareTiesAndOrderByScoreThenRegistration) {
 
 TEST_P(StoreTest, NamesAreStoredAsGivenWhateverTheyHold) {
   const TScoreEntry e = Entry(700);
-  EXPECT_FALSE(store_->SetName(e.text, "nobody"));  // not registered yet
-  Put(e);
+  EXPECT_FALSE(store_->SetName(12345, "nobody"));  // not registered yet
+  const int64_t id = Put(e).id;
   for (const std::string& name : std::initializer_list<std::string>{
            "'); DROP TABLE scores; --", "\" OR \"1\"=\"1", "<script>x</script>", "ざぞ😀", ""}) {
-    ASSERT_TRUE(store_->SetName(e.text, name));
+    ASSERT_TRUE(store_->SetName(id, name));
     TStoredEntry found;
     ASSERT_TRUE(store_->Find(e.text, &found));
     EXPECT_EQ(found.name, name);
   }
   EXPECT_EQ(store_->Count(false), 1);
   // Registering again keeps the name.
-  ASSERT_TRUE(store_->SetName(e.text, "Aki"));
+  ASSERT_TRUE(store_->SetName(id, "Aki"));
   EXPECT_EQ(Put(e).name, "Aki");
 }
 
@@ -144,6 +145,104 @@ TEST_P(StoreTest, ConcurrentRegistrationsStoreEachEntryOnce) {
   EXPECT_EQ(ids.size(), static_cast<size_t>(kEntries));
 }
 
+TEST_P(StoreTest, VerifyingKeepsTheFirstChallengeAndReplayAndOwnerClaimsOnlyUnowned) {
+  TNewEntry n;
+  n.entry = Entry(400);
+  n.ownerHash = "hash-a";
+  TStoredEntry out;
+  bool created = false, owned = false;
+  store_->Register(n, &out, &created, &owned);
+  EXPECT_TRUE(created);
+  EXPECT_TRUE(owned);
+  EXPECT_FALSE(out.verified);
+  EXPECT_EQ(out.ownerHash, "hash-a");
+  EXPECT_FALSE(out.hasReplay);
+
+  // A verifying upload of the same game: verified, challenge and replay
+  // (with bytes a text column would refuse) taken; the owner stays.
+  const std::string replay("zazo\0\xff\x01 replay", 15);
+  n.verified = true;
+  n.challenge = "daily-2026-12-08";
+  n.ownerHash = "hash-b";
+  n.replay = replay;
+  store_->Register(n, &out, &created, &owned);
+  EXPECT_FALSE(created);
+  EXPECT_FALSE(owned);
+  EXPECT_TRUE(out.verified);
+  EXPECT_EQ(out.challenge, "daily-2026-12-08");
+  EXPECT_EQ(out.ownerHash, "hash-a");
+  EXPECT_TRUE(out.hasReplay);
+  std::string kept;
+  ASSERT_TRUE(store_->Replay(out.id, &kept));
+  EXPECT_EQ(kept, replay);
+  EXPECT_FALSE(store_->Replay(out.id + 1000, &kept));
+
+  // A later one keeps the first challenge and replay.
+  n.challenge = "daily-2026-12-09";
+  n.replay = "other";
+  store_->Register(n, &out, &created, &owned);
+  EXPECT_EQ(out.challenge, "daily-2026-12-08");
+  ASSERT_TRUE(store_->Replay(out.id, &kept));
+  EXPECT_EQ(kept, replay);
+
+  // Plain entries keep no replay; an unowned entry is claimed once.
+  TNewEntry plain;
+  plain.entry = Entry(300);
+  plain.replay = "ignored";
+  store_->Register(plain, &out, &created, &owned);
+  EXPECT_FALSE(owned);
+  EXPECT_FALSE(out.hasReplay);
+  plain.ownerHash = "hash-c";
+  store_->Register(plain, &out, &created, &owned);
+  EXPECT_TRUE(owned);
+  plain.ownerHash = "hash-d";
+  store_->Register(plain, &out, &created, &owned);
+  EXPECT_FALSE(owned);
+  EXPECT_EQ(out.ownerHash, "hash-c");
+  TStoredEntry byId;
+  ASSERT_TRUE(store_->FindId(out.id, &byId));
+  EXPECT_EQ(byId.entry.text, plain.entry.text);
+  EXPECT_EQ(byId.rank, 2);
+}
+
+TEST_P(StoreTest, ChallengeTableCountsEachPlayersBestVerifiedRun) {
+  auto put = [&](int score, int second, const char* owner, const char* challenge,
+                 const char* name = "") {
+    TNewEntry n;
+    n.entry = Entry(score, second);
+    n.verified = true;
+    n.challenge = challenge;
+    n.ownerHash = owner;
+    TStoredEntry out;
+    bool created = false, owned = false;
+    store_->Register(n, &out, &created, &owned);
+    if (*name) store_->SetName(out.id, name);
+    return out;
+  };
+  put(500, 1, "aa", "daily-1");
+  put(900, 2, "aa", "daily-1");  // aa's best
+  put(700, 3, "bb", "daily-1", "Aki");
+  put(800, 4, "cc", "daily-1", "Aki");  // the same name: one player
+  put(600, 5, "dd", "daily-1");
+  put(999, 6, "ee", "daily-2");  // another day
+  Put(Entry(950, 7));            // plain, no challenge
+  const std::vector<TStoredEntry> t = store_->ChallengeTable("daily-1", true, 10);
+  ASSERT_EQ(t.size(), 3u);
+  EXPECT_EQ(t[0].entry.score, 900);
+  EXPECT_EQ(t[1].entry.score, 800);
+  EXPECT_EQ(t[1].name, "Aki");
+  EXPECT_EQ(t[2].entry.score, 600);
+  EXPECT_EQ(t[2].rank, 3);
+  EXPECT_EQ(store_->ChallengeTable("daily-1", true, 2).size(), 2u);
+  EXPECT_TRUE(store_->ChallengeTable("daily-3", true, 10).empty());
+}
+
+TEST_P(StoreTest, SecretIsKeptOnceForEveryProcess) {
+  EXPECT_EQ(store_->Secret("daily", "first"), "first");
+  EXPECT_EQ(store_->Secret("daily", "second"), "first");
+  EXPECT_EQ(store_->Secret("other", "x"), "x");
+}
+
 INSTANTIATE_TEST_SUITE_P(Stores, StoreTest, ::testing::Values("sqlite", "postgres"),
                          [](const auto& info) { return info.param; });
 
@@ -157,4 +256,33 @@ TEST(ScoreStoreOpen, UnknownOrUnreachableDatabasesSayWhy) {
   EXPECT_THROW(OpenScoreStore("sqlite:/nonexistent-folder/x/scores.sqlite", 1), TStoreError);
   EXPECT_THROW(OpenScoreStore("postgresql://nobody@127.0.0.1:1/none?connect_timeout=2", 1),
                TStoreError);
+}
+
+TEST(ScoreStoreOpen, AnOlderSqliteBoardGainsTheNewColumnsAndKeepsItsEntries) {
+  char dir[] = "/tmp/zazo-store-XXXXXX";
+  ASSERT_TRUE(mkdtemp(dir));
+  const std::string path = std::string(dir) + "/old.sqlite";
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+  const std::string text = ScoreText(4321);
+  const std::string sql =
+      "CREATE TABLE scores (id INTEGER PRIMARY KEY AUTOINCREMENT, score_text TEXT NOT NULL "
+      "UNIQUE, signature TEXT NOT NULL, played_at TEXT NOT NULL, score INTEGER NOT NULL, level "
+      "INTEGER NOT NULL, frame_rate INTEGER NOT NULL, name TEXT NOT NULL DEFAULT '', verified "
+      "INTEGER NOT NULL DEFAULT 0, registered_at INTEGER NOT NULL);"
+      "INSERT INTO scores (score_text, signature, played_at, score, level, frame_rate, name, "
+      "verified, registered_at) VALUES ('" +
+      text + "', '" + Sign(text) + "', '20240703200509', 4321, 12, 61, 'Old', 1, 0);";
+  ASSERT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+  sqlite3_close(db);
+  for (int open = 0; open < 2; open++) {  // and opening it again changes nothing
+    std::unique_ptr<TScoreStore> store = OpenSqliteStore(path);
+    TStoredEntry e;
+    ASSERT_TRUE(store->Find(text, &e));
+    EXPECT_EQ(e.name, "Old");
+    EXPECT_TRUE(e.verified);
+    EXPECT_EQ(e.challenge, "");
+    EXPECT_EQ(e.ownerHash, "");
+    EXPECT_FALSE(e.hasReplay);
+  }
 }

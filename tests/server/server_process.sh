@@ -33,7 +33,8 @@ URL="http://127.0.0.1:$PORT"
 
 T=202407032005090001234500000012061
 S=$(sign $T)
-[ "$(code "$URL/score/?mode=reg&score=$T&p=$S")" = 200 ] || fail "registration"
+[ "$(code -c "$TMP/jar" "$URL/score/?mode=reg&score=$T&p=$S")" = 200 ] || fail "registration"
+grep -q "zazo_owner_1" "$TMP/jar" || fail "no owner cookie for a new entry"
 # Hostile requests: oversized address, body over 1 MB, text with NUL and
 # quotes, names with markup and 10,000 characters, invalid UTF-8.
 [ "$(code "$URL/score/?mode=reg&score=$(head -c 9000 /dev/zero | tr '\0' 1)&p=$S")" = 414 ] ||
@@ -44,16 +45,19 @@ head -c 1100000 /dev/zero > "$TMP/big"
 [ "$(code "$URL/score/?mode=reg&score=$T%27%20OR%201=1--&p=$S")" = 400 ] || fail "SQL in text"
 # (a 10,000-character form is over the library's 8 KB form cap: 413)
 for n in 17 2000 10000; do
-  C=$(code -X POST --data-urlencode "score=$T" --data-urlencode "p=$S" \
+  C=$(code -b "$TMP/jar" -X POST --data-urlencode "score=$T" --data-urlencode "p=$S" \
     --data-urlencode "name=$(head -c $n /dev/zero | tr '\0' a)" "$URL/score/name")
   [ "$C" = 400 ] || [ "$C" = 413 ] || fail "$n-character name: $C"
 done
-[ "$(code -X POST --data "score=$T&p=$S&name=%C0%80" "$URL/score/name")" = 400 ] ||
+[ "$(code -b "$TMP/jar" -X POST --data "score=$T&p=$S&name=%C0%80" "$URL/score/name")" = 400 ] ||
   fail "invalid UTF-8 name"
+# The signature alone names nothing; the owner cookie does.
 [ "$(code -X POST --data-urlencode "score=$T" --data-urlencode "p=$S" \
+  --data-urlencode "name=thief" "$URL/score/name")" = 403 ] || fail "named without the owner's token"
+[ "$(code -b "$TMP/jar" -X POST --data-urlencode "score=$T" --data-urlencode "p=$S" \
   --data-urlencode "name=<i>x</i>" "$URL/score/name")" = 303 ] || fail "name"
-curl -s "$URL/score/" | grep -q "&lt;i&gt;x&lt;/i&gt;" || fail "name not escaped"
-curl -s "$URL/score/" | grep -q "<i>x" && fail "name shown raw"
+curl -s "$URL/score/?all=1" | grep -q "&lt;i&gt;x&lt;/i&gt;" || fail "name not escaped"
+curl -s "$URL/score/?all=1" | grep -q "<i>x" && fail "name shown raw"
 # A replay the server cannot read is refused with a reason, nothing stored.
 printf 'garbage\n' > "$TMP/bad.replay"
 curl -s -X POST --data-binary @"$TMP/bad.replay" "$URL/score/api/replay" | grep -q '"ok":false' ||

@@ -55,3 +55,13 @@ inline TCheckedGame SingleGame(const std::string& text) {
   g.level = std::atoi(text.substr(22, 8).c_str());
   return g;
 }
+
+// The replay text with its (first) game's generators replaced by those seed
+// deals, played again headless and its result line recomputed: a replay as
+// a game played for that seed would have written it. With changeWord, one
+// MT19937 word of the dealt start is changed before the run: a replay whose
+// dice were chosen by the uploader. "" when the text is not a replay.
+std::string RedealReplay(const std::string& text, uint32_t seed, bool changeWord = false);
+
+// A replay file's bytes from the fuzz corpus ("" when missing).
+std::string CorpusReplay(const char* name);
