@@ -50,11 +50,21 @@ w.writeframes(b"".join(struct.pack("<h", int(12000 * math.sin(2 * math.pi * i / 
 w.close()
 PY
 
-DISPLAY_NUM=:$((90 + RANDOM % 400))
-Xvfb "$DISPLAY_NUM" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+# Xvfb picks a free display number itself and writes it to the pipe once
+# it takes connections, so a check running beside this one never shares it.
+command -v xdpyinfo >/dev/null || { echo "FAIL: xdpyinfo not installed"; exit 1; }
+mkfifo "$WORK/displayfd"
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$WORK/displayfd" >"$WORK/xvfb.log" 2>&1 &
 XPID=$!
-export DISPLAY=$DISPLAY_NUM
-for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
+DISPLAY_NUM=""
+read -r -t 60 DISPLAY_NUM <"$WORK/displayfd" || true
+[[ -n "$DISPLAY_NUM" ]] || { echo "FAIL: Xvfb gave no display number within 60 s"; cat "$WORK/xvfb.log"; exit 1; }
+export DISPLAY=:$DISPLAY_NUM
+for ((i = 0; ; i++)); do
+  xdpyinfo >/dev/null 2>&1 && break
+  ((i < 600)) || { echo "FAIL: the X server on $DISPLAY took no connection within 60 s"; exit 1; }
+  sleep 0.1
+done
 
 RAW="$WORK/out.raw"
 now() { date +%s.%N; }
@@ -63,7 +73,7 @@ SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$RAW" SDL_VIDEODRIVER=x11 \
 GPID=$!
 T0=$(now)
 # (the name search misses the title SDL sets; the class is the program name)
-WID=$(timeout 10 xdotool search --sync --classname zazo-puzzle | head -1)
+WID=$(timeout 60 xdotool search --sync --classname zazo-puzzle | head -1)
 [[ -n "$WID" ]] || { echo "FAIL: no window"; cat "$WORK/stderr"; exit 1; }
 key() {
   xdotool windowfocus --sync "$WID" 2>/dev/null || true

@@ -28,9 +28,9 @@ echo "in the way" > "$blocked"
 chown "$INST_USER" "$blocked"
 inst_launch "$INST_USER" "$home" "$prefix/games/zazo-puzzle" "$home"
 read -r wid w h x y < <(e2e_window "Zazo Puzzle" 15) || e2e_fail "no window \"Zazo Puzzle\""
-sleep 1
+e2e_wait_title "$x" "$y"
 xdotool key --window "$wid" 4
-sleep 1.5
+e2e_wait_play "$x" "$y"
 xdotool key --window "$wid" 8
 read -r box bw bh bx by < <(e2e_window "警告" 10) || e2e_fail "no warning box for the failed save"
 grep -q "エラー : $home/.local/share/zazo-puzzle/score.dat にベストスコアを保存できません." "$E2E_LOG" ||
@@ -39,11 +39,9 @@ xdotool key --window "$box" Return
 e2e_gone "警告" 5 || e2e_fail "Return did not close the warning box"
 # The game goes on: another game starts, and its save fails without a box.
 xdotool key --window "$wid" 4
-sleep 1.5
-e2e_shot "$E2E_TMP/again.png" "$x" "$y" 640 480
-[ "$(e2e_colours "$E2E_TMP/again.png")" -gt 200 ] || e2e_fail "no game after the warning"
+e2e_wait_play "$x" "$y"
 xdotool key --window "$wid" 8
-sleep 1
+e2e_wait_title "$x" "$y"
 e2e_window "警告" 0 > /dev/null && e2e_fail "a second warning box in the same run"
 inst_quit "$wid"
 [ "$(grep -c "could not be saved" "$E2E_LOG")" -ge 3 ] || e2e_fail "the failed saves were not all said"

@@ -33,6 +33,7 @@ inst_home() {
 inst_launch() {
   local user=$1 home=$2 program=$3 dir=$4
   local -a drop=() keep=()
+  e2e_wait_x
   # The sanitizer build's settings pass through the clean environment.
   for name in ASAN_OPTIONS LSAN_OPTIONS UBSAN_OPTIONS; do
     [ -n "${!name:-}" ] && keep+=("$name=${!name}")
@@ -67,15 +68,16 @@ inst_title_digits() {
 }
 
 # inst_wait_digits OUT X Y EXPECTED: cuts the title's best score (as
-# inst_title_digits) until it matches EXPECTED, for up to ten seconds, so a
+# inst_title_digits) until it matches EXPECTED, for up to E2E_LIMIT seconds, so a
 # busy machine that has not drawn the title yet is waited for; prints the
 # last count of differing pixels and fails when it never matched.
 inst_wait_digits() {
   local i differ
-  for ((i = 0; i < 40; i++)); do
+  local end=$((SECONDS + E2E_LIMIT))
+  while :; do
     inst_title_digits "$1" "" "$2" "$3"
     differ=$(e2e_diff "$1" "$4")
-    [ "$differ" -lt 400 ] && break
+    [ "$differ" -lt 400 ] || ((SECONDS >= end)) && break
     sleep 0.25
   done
   echo "$differ"
@@ -117,13 +119,13 @@ inst_play_and_save() {
   xprop -id "$wid" _NET_WM_ICON | grep -q "64 x 64" || e2e_fail "the window has no 64 x 64 icon"
 
   xdotool key --window "$wid" 4
-  sleep 1.5
+  e2e_wait_play "$x" "$y"
   for ((i = 0; i < 5; i++)); do
     xdotool key --window "$wid" g
     sleep 0.25
   done
   xdotool key --window "$wid" 8
-  sleep 0.5
+  e2e_wait_title "$x" "$y"
   e2e_window "警告" 0 > /dev/null && e2e_fail "a warning box appeared"
   inst_quit "$wid"
 

@@ -25,15 +25,11 @@ update-desktop-database "$prefix/share/applications" || e2e_fail "update-desktop
 e2e_prepare
 e2e_launch "$E2E_GAME"
 read -r wid w h x y < <(e2e_window "Zazo Puzzle" 10) || e2e_fail "no window \"Zazo Puzzle\""
-sleep 0.5
+e2e_wait_title "$x" "$y"
 xdotool key --window "$wid" 4
-for ((i = 0; i < 40; i++)); do
-  sleep 0.1
-  [ "$(e2e_title_shown 640x480+$x+$y)" -gt 150000 ] && break
-done
-sleep 0.5
+e2e_wait_play "$x" "$y"
 xdotool key --window "$wid" 8
-for ((i = 0; i < 50; i++)); do
+for ((i = 0; i < E2E_LIMIT * 10; i++)); do
   ls "$E2E_GAME"/save/replays/2*-single-*.zzr > /dev/null 2>&1 && break
   sleep 0.1
 done
@@ -73,9 +69,8 @@ read -r wid w h x y < <(e2e_window "Zazo Puzzle" 15) || e2e_fail "no window for 
 opened=$(pgrep -f -- "zazo-puzzle $E2E_TMP/Downloads/daily-2026-12-08 #7.zzr" | head -n 1)
 [ -n "$opened" ] || e2e_fail "no game runs with the file on its command line"
 trap 'kill "$opened" 2> /dev/null; e2e_cleanup' EXIT
-sleep 1.5
-e2e_shot "$E2E_TMP/watch.png" "$x" "$y" 640 480
-[ "$(e2e_title_shown 640x480+$x+$y)" -gt 100000 ] || e2e_fail "the opened replay shows the title, not the game"
+watching() { [ "$(e2e_title_shown 640x480+$x+$y)" -gt 100000 ]; }
+e2e_until "the opened replay shows the title, not the game" watching
 # The watch mode plays it and closes by itself after a hold on its end.
 e2e_gone "Zazo Puzzle" 60 || e2e_fail "the window of the opened replay did not close after its end"
 [ "$listing_before" = "$(ls -lR "$E2E_TMP/Downloads" "$E2E_GAME/save")" ] ||

@@ -46,15 +46,10 @@ chmod +x "$E2E_TMP/bin/xdg-open"
 # registration button pressed, and page N awaited.
 game_to_end_and_register() {
   local n=$1 i
-  for ((i = 0; i < 60; i++)); do
-    sleep 0.1
-    [ "$(e2e_title_shown 640x480+$x+$y)" -gt 150000 ] && break
-  done
-  sleep 0.5
+  e2e_wait_play "$x" "$y"
   e2e_force_to_game_over "$wid" "$x" "$y"
-  sleep 0.5
   xdotool key --window "$wid" alt+s
-  for ((i = 0; i < 150; i++)); do
+  for ((i = 0; i < E2E_LIMIT * 10; i++)); do
     [ -s "$E2E_TMP/page-$n.html" ] && return 0
     sleep 0.1
   done
@@ -73,7 +68,7 @@ launch() {
 
 # ---- run 1: --daily ----
 launch --board "$URL" --daily
-for ((i = 0; i < 100; i++)); do
+for ((i = 0; i < E2E_LIMIT * 10; i++)); do
   grep -q "today's challenge $id" "$E2E_LOG" && break
   sleep 0.1
 done
@@ -107,10 +102,7 @@ e2e_wait_exit 5
 launch --board "$URL"
 # The title up (a busy machine takes a while to draw it), then C; a press
 # that came before the window took keys is repeated, at most twice.
-for ((i = 0; i < 100; i++)); do
-  [ "$(e2e_title_shown 640x480+$x+$y)" -lt 60000 ] && break
-  sleep 0.1
-done
+e2e_wait_title "$x" "$y"
 for ((try = 0; try < 3; try++)); do
   xdotool key --window "$wid" c
   for ((i = 0; i < 30; i++)); do

@@ -14,7 +14,7 @@ s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1], flush=T
 time.sleep(120)' > "$E2E_TMP/port" &
 holder=$!
 trap 'kill "$holder" 2> /dev/null; e2e_cleanup' EXIT
-for ((i = 0; i < 50; i++)); do
+for ((i = 0; i < E2E_LIMIT * 10; i++)); do
   [ -s "$E2E_TMP/port" ] && break
   sleep 0.1
 done
@@ -27,7 +27,7 @@ printf 'board = "http://127.0.0.1:%s"\n' "$port" > "$E2E_CONFIG/zazo-puzzle/sett
 E2E_PID=$!
 read -r wid w h x y < <(e2e_window "Zazo Puzzle" 10) || e2e_fail "no window \"Zazo Puzzle\""
 
-for ((i = 0; i < 200; i++)); do
+for ((i = 0; i < E2E_LIMIT * 20; i++)); do
   grep -q "could not be fetched" "$E2E_LOG" && break
   sleep 0.05
 done
@@ -38,7 +38,7 @@ echo "the board's absence was found ${elapsed} ms after the start"
 [ "$elapsed" -lt 8000 ] || e2e_fail "finding it took ${elapsed} ms"
 # The message box over the title, its frame at (120, 360) of the picture.
 shown=""
-for ((i = 0; i < 30; i++)); do
+for ((i = 0; i < E2E_LIMIT * 10; i++)); do
   e2e_shot "$E2E_TMP/msg.png" "$x" "$y" 640 480
   [ "$(e2e_pixel "$E2E_TMP/msg.png" 120 360)" = "120,200,255" ] && shown=1 && break
   sleep 0.1
@@ -50,7 +50,7 @@ e2e_crop "$E2E_TMP/msg.png" "$E2E_TMP/box.png" 398x82+121+361
 
 # C asks again: the same answer, and no game starts.
 xdotool key --window "$wid" c
-for ((i = 0; i < 50; i++)); do
+for ((i = 0; i < E2E_LIMIT * 10; i++)); do
   [ "$(grep -c "could not be fetched" "$E2E_LOG")" -ge 2 ] && break
   sleep 0.1
 done
@@ -59,7 +59,7 @@ done
 # '4': the normal game starts, the message goes.
 xdotool key --window "$wid" 4
 started=""
-for ((i = 0; i < 40; i++)); do
+for ((i = 0; i < E2E_LIMIT * 10; i++)); do
   sleep 0.1
   [ "$(e2e_title_shown 640x480+$x+$y)" -gt 150000 ] && started=1 && break
 done

@@ -30,12 +30,28 @@ COMPARE=compare
 [ -x /usr/bin/convert ] && CONVERT=/usr/bin/convert
 [ -x /usr/bin/compare ] && COMPARE=/usr/bin/compare
 
-for tool in xdotool xwininfo import "$CONVERT" "$COMPARE"; do
+for tool in xdotool xwininfo xdpyinfo import "$CONVERT" "$COMPARE"; do
   if ! command -v "$tool" > /dev/null; then
     echo "FAIL: $tool is missing (scripts/install-deps.sh installs it)"
     exit 1
   fi
 done
+
+# The X server must take connections before anything is started on it: on
+# a loaded machine a program started too early says "no display found".
+E2E_LIMIT=${E2E_LIMIT:-60}
+e2e_wait_x() {
+  local i
+  for ((i = 0; ; i++)); do
+    xdpyinfo > /dev/null 2>&1 && return 0
+    if ((i >= E2E_LIMIT * 10)); then
+      echo "FAIL: the X server on ${DISPLAY:-(no DISPLAY)} took no connection within $E2E_LIMIT s"
+      exit 1
+    fi
+    sleep 0.1
+  done
+}
+e2e_wait_x
 
 E2E_TMP=$(mktemp -d /tmp/zazo-e2e.XXXXXX)
 E2E_GAME="$E2E_TMP/game"
@@ -64,6 +80,7 @@ trap e2e_cleanup EXIT
 
 e2e_fail() {
   echo "FAIL: $*"
+  xdpyinfo > /dev/null 2>&1 || echo "(the X server on ${DISPLAY:-(no DISPLAY)} takes no connection now)"
   if [ -f "$E2E_LOG" ]; then
     echo "--- program output ---"
     cat "$E2E_LOG"
@@ -108,6 +125,7 @@ E2E_CONFIG="$E2E_TMP/config"
 e2e_launch() {
   local dir=$1
   shift
+  e2e_wait_x
   (cd "$dir" && exec env XDG_CONFIG_HOME="$E2E_CONFIG" env "$@" SDL_AUDIODRIVER=dummy \
     "$E2E_GAME/zazo-puzzle") > "$E2E_LOG" 2>&1 &
   E2E_PID=$!
@@ -115,9 +133,11 @@ e2e_launch() {
 
 # e2e_window TITLE [SECONDS]: prints "id width height x y" of the top-level
 # window with that exact title (also a UTF-8 one, which xdotool's name
-# search misses), waiting for it up to SECONDS (default 10).
+# search misses), waiting for it up to SECONDS (default 10; any wait at all
+# is stretched to E2E_LIMIT, as a loaded machine may take that long).
 e2e_window() {
   local title=$1 limit=${2:-10} i line
+  ((limit > 0 && limit < E2E_LIMIT)) && limit=$E2E_LIMIT
   for ((i = 0; i <= limit * 10; i++)); do
     line=$(xwininfo -root -tree 2> /dev/null | grep -F "\"$title\":" | head -n 1)
     if [ -n "$line" ]; then
@@ -133,6 +153,7 @@ e2e_window() {
 # e2e_gone TITLE [SECONDS]: succeeds once no window has that title.
 e2e_gone() {
   local title=$1 limit=${2:-5} i
+  ((limit < E2E_LIMIT)) && limit=$E2E_LIMIT
   for ((i = 0; i < limit * 10; i++)); do
     xwininfo -root -tree 2> /dev/null | grep -qF "\"$title\":" || return 0
     sleep 0.1
@@ -201,10 +222,12 @@ e2e_running() {
   [ -n "$state" ] && [ "$state" != "Z" ] && [ "$state" != "X" ]
 }
 
-# e2e_wait_exit SECONDS: waits for the program to end, at most SECONDS;
-# sets E2E_RC (its exit status) and E2E_MS (milliseconds waited).
+# e2e_wait_exit SECONDS: waits for the program to end, at most SECONDS
+# (stretched to E2E_LIMIT for a loaded machine); sets E2E_RC (its exit
+# status) and E2E_MS (milliseconds waited).
 e2e_wait_exit() {
   local limit=$1 start now i
+  ((limit < E2E_LIMIT)) && limit=$E2E_LIMIT
   start=$(date +%s%N)
   for ((i = 0; i < limit * 200; i++)); do
     e2e_running || break
@@ -338,3 +361,47 @@ e2e_match_replays() {
   [ "$(grep -E '^cursorX ' "$E2E_TMP/dump.txt" | tail -n 1)" = "cursorX 3" ] ||
     e2e_fail "the side not on turn moved the cursor"
 }
+# e2e_until WHAT COMMAND...: runs COMMAND every tenth of a second until it
+# succeeds; fails the check with "WHAT" when it has not within E2E_LIMIT
+# seconds (60 by default).
+e2e_until() {
+  local what=$1 end=$((SECONDS + E2E_LIMIT))
+  shift
+  until "$@"; do
+    ((SECONDS < end)) || e2e_fail "$what (waited $E2E_LIMIT s)"
+    sleep 0.1
+  done
+}
+
+# e2e_is_title X Y: the window at X, Y shows the title picture.
+e2e_is_title() {
+  e2e_shot "$E2E_TMP/is_title.png" "$1" "$2" 640 480
+  e2e_crop "$E2E_GAME/graph/title.bmp" "$E2E_TMP/title_sheet.png" 640x480+0+0
+  [ "$(e2e_diff "$E2E_TMP/is_title.png" "$E2E_TMP/title_sheet.png")" -lt 100000 ]
+}
+
+# A pixel of the restart button's face, drawn from the first frame of a
+# game to its end, under every shake of the picture.
+E2E_PLAY_X=60
+E2E_PLAY_Y=12
+E2E_PLAY_RGB="16,18,30"
+
+# e2e_is_play X Y: the window at X, Y shows a game in play or over (the
+# title has slid away): the restart button shows, which neither the title
+# nor its slide draws.
+e2e_is_play() {
+  e2e_shot "$E2E_TMP/is_play.png" "$1" "$2" 640 480
+  [ "$(e2e_pixel "$E2E_TMP/is_play.png" "$E2E_PLAY_X" "$E2E_PLAY_Y")" = "$E2E_PLAY_RGB" ]
+}
+
+# e2e_wait_title X Y / e2e_wait_play X Y: waits for the title / the game.
+e2e_wait_title() { e2e_until "the title was not shown" e2e_is_title "$1" "$2"; }
+e2e_wait_play() { e2e_until "the game did not start" e2e_is_play "$1" "$2"; }
+
+# e2e_wait_placed_title: under a window manager, which frames and moves the
+# window after it is first listed: waits until the title shows where the
+# window is now, and sets wid, w, h, x and y to that place.
+e2e_placed_title() {
+  read -r wid w h x y < <(e2e_window "Zazo Puzzle" 1) && e2e_is_title "$x" "$y"
+}
+e2e_wait_placed_title() { e2e_until "the title was not shown in the placed window" e2e_placed_title; }

@@ -14,7 +14,7 @@ printf '500\r\n' > "$E2E_GAME/save/score.dat"
 E2E_PID=$!
 
 read -r wid w h x y < <(e2e_window "Zazo Puzzle" 10) || e2e_fail "no window \"Zazo Puzzle\""
-sleep 1
+e2e_until "the title was not shown" e2e_is_title "$x" "$y"
 e2e_running || e2e_fail "the program ended at start-up"
 xdotool key --window "$wid" Escape
 # The save at exit fails like any failed save: the warning box, then the end.

@@ -10,7 +10,7 @@ mkdir -p "$elsewhere"
 e2e_launch "$elsewhere"
 
 read -r wid w h x y < <(e2e_window "Zazo Puzzle" 10) || e2e_fail "no window \"Zazo Puzzle\""
-sleep 1
+e2e_until "the window does not show the title picture" e2e_is_title "$x" "$y"
 e2e_shot "$E2E_TMP/title.png" "$x" "$y" 640 480
 e2e_crop "$E2E_GAME/graph/title.bmp" "$E2E_TMP/title_sheet.png" 640x480+0+0
 differ=$(e2e_diff "$E2E_TMP/title.png" "$E2E_TMP/title_sheet.png")

@@ -16,9 +16,9 @@ chmod +x "$E2E_TMP/bin/xdg-open"
 e2e_launch "$E2E_GAME" PATH="$E2E_TMP/bin:$PATH"
 
 read -r wid w h x y < <(e2e_window "Zazo Puzzle" 10) || e2e_fail "no window \"Zazo Puzzle\""
-sleep 0.5
+e2e_wait_title "$x" "$y"
 xdotool key --window "$wid" 4
-sleep 1.5
+e2e_wait_play "$x" "$y"
 
 # Move, place and raise the stack until the game ends and the widgets appear.
 shown=""
@@ -43,10 +43,7 @@ sleep 0.3
 
 # The registration page's link: &score=TEXT&p=SIGNATURE.
 xdotool key --window "$wid" alt+s
-for ((i = 0; i < 50; i++)); do
-  [ -s "$E2E_TMP/opened.txt" ] && break
-  sleep 0.1
-done
+e2e_until "the registration page was not opened" test -s "$E2E_TMP/opened.txt"
 page="$E2E_GAME/save/scorereg.html"
 [ -s "$page" ] || e2e_fail "no registration page"
 link=$(sed -n 3p "$page")
@@ -88,18 +85,16 @@ watch() {
 }
 watch "$replay"
 read -r wid w h x y < <(e2e_window "Zazo Puzzle" 10) || e2e_fail "no window while watching"
-sleep 2
-e2e_shot "$E2E_TMP/watch.png" "$x" "$y" 640 480
-e2e_crop "$E2E_GAME/graph/title.bmp" "$E2E_TMP/title_sheet.png" 640x480+0+0
-differ=$(e2e_diff "$E2E_TMP/watch.png" "$E2E_TMP/title_sheet.png")
-[ "$differ" -gt 100000 ] || e2e_fail "watching shows the title, not the game ($differ pixels differ)"
+e2e_until "watching does not show the game" e2e_is_play "$x" "$y"
 # Space pauses: two pictures a second apart are the same.
 xdotool key --window "$wid" space
-sleep 0.3
-e2e_shot "$E2E_TMP/paused1.png" "$x" "$y" 640 480
-sleep 1
-e2e_shot "$E2E_TMP/paused2.png" "$x" "$y" 640 480
-[ "$(e2e_diff "$E2E_TMP/paused1.png" "$E2E_TMP/paused2.png")" -lt 50 ] || e2e_fail "Space did not pause"
+still() {
+  e2e_shot "$E2E_TMP/paused1.png" "$x" "$y" 640 480
+  sleep 1
+  e2e_shot "$E2E_TMP/paused2.png" "$x" "$y" 640 480
+  [ "$(e2e_diff "$E2E_TMP/paused1.png" "$E2E_TMP/paused2.png")" -lt 50 ]
+}
+e2e_until "Space did not pause" still
 xdotool key --window "$wid" space
 # The game lasted some seconds; after a hold on its end the viewer leaves by itself.
 e2e_wait_exit 120
@@ -113,7 +108,8 @@ diff "$E2E_TMP/save_before.txt" "$E2E_TMP/save_after.txt" > /dev/null ||
 frames=$(sed -nE 's/^frames ([0-9]+)$/\1/p' "$replay")
 watch "$replay"
 read -r wid w h x y < <(e2e_window "Zazo Puzzle" 10) || e2e_fail "no window while watching"
-sleep 0.5  # the window is listed before it takes input
+# The window is listed before it takes input: wait for the game on it.
+e2e_is_play "$x" "$y" || e2e_until "watching does not show the game" e2e_is_play "$x" "$y"
 xdotool keydown --window "$wid" Right
 e2e_wait_exit 120
 xdotool keyup --window "$wid" Right 2> /dev/null
@@ -126,7 +122,7 @@ fast=$(sed -nE 's/.*, ([0-9]+) of them at four times.*/\1/p' "$E2E_LOG")
 # Esc leaves at once.
 watch "$replay"
 read -r wid w h x y < <(e2e_window "Zazo Puzzle" 10) || e2e_fail "no window while watching"
-sleep 1
+e2e_until "watching does not show the game" e2e_is_play "$x" "$y"
 xdotool key --window "$wid" Escape
 e2e_wait_exit 5
 [ "$E2E_RC" -eq 0 ] || e2e_fail "Esc while watching: status $E2E_RC"

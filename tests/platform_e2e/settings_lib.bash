@@ -5,6 +5,7 @@
 # line matching PATTERN).
 settings_wait_file() {
   local file=$1 limit=$2 pattern=${3:-} i
+  ((limit < E2E_LIMIT)) && limit=$E2E_LIMIT
   for ((i = 0; i < limit * 10; i++)); do
     if [ -f "$file" ] && { [ -z "$pattern" ] || grep -qE "$pattern" "$file"; }; then
       return 0
@@ -25,12 +26,13 @@ settings_shot() {
 # settings_wait_game GEOMETRY: until the game picture at GEOMETRY shows the
 # play scene's top bar (the full-screen button and the game's label, as in
 # the golden play picture): the title's slide is over and keys reach the
-# game. At most 10 s.
+# game. At most E2E_LIMIT seconds.
 settings_wait_game() {
   local i
   "$CONVERT" "$E2E_SOURCE/tests/golden_screens/play.png" -crop 200x20+440+0 +repage \
     "$E2E_TMP/bar_want.png"
-  for ((i = 0; i < 40; i++)); do
+  local end=$((SECONDS + E2E_LIMIT))
+  for ((i = 0; SECONDS < end; i++)); do
     settings_shot "$1" "$E2E_TMP/shown_small.png"
     "$CONVERT" "$E2E_TMP/shown_small.png" -crop 200x20+440+0 +repage "$E2E_TMP/bar_small.png"
     [ "$(e2e_diff "$E2E_TMP/bar_small.png" "$E2E_TMP/bar_want.png")" -lt 400 ] && return 0
@@ -40,11 +42,12 @@ settings_wait_game() {
 }
 
 # settings_wait_title GEOMETRY: until the game picture at GEOMETRY shows the
-# title picture (fewer than 20000 pixels differ), at most 10 s; prints the
-# last count.
+# title picture (fewer than 20000 pixels differ), at most SECONDS (the
+# second argument, else E2E_LIMIT); prints the last count.
 settings_wait_title() {
-  local i differ tries=${2:-40}
-  for ((i = 0; i < tries; i++)); do
+  local i differ
+  local end=$((SECONDS + ${2:-$E2E_LIMIT}))
+  for ((i = 0; SECONDS < end; i++)); do
     settings_shot "$1" "$E2E_TMP/shown_small.png"
     differ=$(e2e_title_diff "$E2E_TMP/shown_small.png")
     [ "$differ" -lt 20000 ] && break
@@ -55,10 +58,11 @@ settings_wait_title() {
 
 # settings_window_settled: prints "id width height x y" of the game's window
 # once the window manager has framed it (_NET_FRAME_EXTENTS set) and it
-# stays put between two looks, at most 5 s.
+# stays put between two looks, at most E2E_LIMIT seconds.
 settings_window_settled() {
   local i line last=""
-  for ((i = 0; i < 50; i++)); do
+  local end=$((SECONDS + E2E_LIMIT))
+  for ((i = 0; SECONDS < end; i++)); do
     line=$(e2e_window "Zazo Puzzle" 1) || continue
     if [ "$line" = "$last" ] && xprop -id "${line%% *}" _NET_FRAME_EXTENTS 2> /dev/null | grep -q "="; then
       break
@@ -91,7 +95,8 @@ settings_end_game() {
   rm -f "$E2E_GAME"/save/replays/2*.zzr
   xdotool key --window "$1" 8
   local i
-  for ((i = 0; i < 100; i++)); do
+  local end=$((SECONDS + E2E_LIMIT))
+  for ((i = 0; SECONDS < end; i++)); do
     ls "$E2E_GAME"/save/replays/2*.zzr > /dev/null 2>&1 && return 0
     sleep 0.1
   done

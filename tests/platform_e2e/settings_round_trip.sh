@@ -44,7 +44,7 @@ cp "$settings" "$E2E_TMP/after_first.toml"
 
 # Second start: full screen at once, the volumes as left, the new key.
 e2e_launch "$E2E_GAME"
-for ((i = 0; i < 50; i++)); do
+for ((i = 0; i < E2E_LIMIT * 10; i++)); do
   read -r wid fw fh fx fy < <(e2e_window "Zazo Puzzle" 10) || e2e_fail "no window on the second start"
   [ "$fw" = 1024 ] && [ "$fh" = 768 ] && break
   sleep 0.1

@@ -12,7 +12,7 @@ e2e_launch "$E2E_GAME"
 read -r wid w h x y < <(e2e_window "Zazo Puzzle" 10) || e2e_fail "no window \"Zazo Puzzle\""
 [ "$w" = 640 ] && [ "$h" = 480 ] || e2e_fail "window is ${w}x${h}, not 640x480"
 echo "window $wid at $x,$y"
-sleep 1
+e2e_wait_title "$x" "$y"
 
 # The title: the picture from graph/title.bmp fills the window (the menu
 # strip, the best score and the sparkles cover parts of it).
@@ -24,7 +24,7 @@ echo "title: $differ of 307200 pixels differ from the title picture"
 
 # '4' starts a single-player game: the title slides away in about a second.
 xdotool key --window "$wid" 4
-sleep 1.5
+e2e_wait_play "$x" "$y"
 e2e_shot "$E2E_TMP/play.png" "$x" "$y" 640 480
 differ=$(e2e_diff "$E2E_TMP/play.png" "$E2E_TMP/title_sheet.png")
 colours=$(e2e_colours "$E2E_TMP/play.png")

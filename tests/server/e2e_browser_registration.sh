@@ -50,11 +50,10 @@ trap stop_all EXIT
 e2e_launch "$E2E_GAME" PATH="$E2E_TMP/bin:$PATH" XDG_DATA_HOME="$XDG_DATA_HOME"
 
 read -r wid w h x y < <(e2e_window "Zazo Puzzle" 10) || e2e_fail "no window \"Zazo Puzzle\""
-sleep 0.5
+e2e_wait_title "$x" "$y"
 xdotool key --window "$wid" 4
-sleep 1.5
+e2e_wait_play "$x" "$y"
 e2e_force_to_game_over "$wid" "$x" "$y"
-sleep 1
 xdotool key --window "$wid" alt+s
 
 # The browser's page after the forward: the entry on the board.
@@ -82,7 +81,7 @@ if [ ! -f "$E2E_SOURCE/src/replay/replay_summary.h" ]; then
   e2e_wait_exit 5
   exit 0
 fi
-for ((i = 0; i < 300; i++)); do
+for ((i = 0; i < E2E_LIMIT * 10; i++)); do
   curl -s "http://127.0.0.1:$PORT/score/api/top?verified=1" | grep -q '"verified":true' && break
   sleep 0.1
 done
