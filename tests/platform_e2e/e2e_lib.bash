@@ -194,7 +194,7 @@ e2e_pixel() {
 e2e_title_diff() {
   local hints="rectangle 0,0 215,52"
   "$CONVERT" "$1" -fill black -draw "$hints" "$E2E_TMP/diff_shown.png"
-  "$CONVERT" "$E2E_GAME/graph/title.bmp" -crop 640x480+0+0 +repage -fill black -draw "$hints" \
+  "$CONVERT" "$E2E_BUILD/graph/title.bmp" -crop 640x480+0+0 +repage -fill black -draw "$hints" \
     "$E2E_TMP/diff_title.png"
   e2e_diff "$E2E_TMP/diff_shown.png" "$E2E_TMP/diff_title.png"
 }
@@ -376,7 +376,8 @@ e2e_until() {
 # e2e_is_title X Y: the window at X, Y shows the title picture.
 e2e_is_title() {
   e2e_shot "$E2E_TMP/is_title.png" "$1" "$2" 640 480
-  e2e_crop "$E2E_GAME/graph/title.bmp" "$E2E_TMP/title_sheet.png" 640x480+0+0
+  # The build's own title picture: an installed game's check has no copy in E2E_GAME.
+  e2e_crop "$E2E_BUILD/graph/title.bmp" "$E2E_TMP/title_sheet.png" 640x480+0+0
   [ "$(e2e_diff "$E2E_TMP/is_title.png" "$E2E_TMP/title_sheet.png")" -lt 100000 ]
 }
 

@@ -45,7 +45,15 @@ e2e_until "the click on the mapped menu item did not start a game" game_shown
 for round in 1 2 3; do
   xdotool key --window "$wid" alt+Return
   e2e_until "round $round: the window did not come back at 640x480 at $x,$y" covers 640 480 "$x" "$y"
-  read -r wid rw rh rx ry < <(e2e_window "Zazo Puzzle" 1)
+  # The window manager may still be framing it: its place is read once it
+  # has stayed put between two looks.
+  settled() {
+    read -r wid rw rh rx ry < <(e2e_window "Zazo Puzzle" 1) || return 1
+    sleep 0.3
+    local now
+    now=$(e2e_window "Zazo Puzzle" 1) && [ "$now" = "$wid $rw $rh $rx $ry" ]
+  }
+  e2e_until "round $round: the window did not settle" settled
   echo "round $round windowed: ${rw}x${rh} at $rx,$ry"
   [ "$rw" = 640 ] && [ "$rh" = 480 ] || e2e_fail "the window is ${rw}x${rh} after full screen"
   [ "$rx" = "$x" ] && [ "$ry" = "$y" ] || e2e_fail "the window moved from $x,$y to $rx,$ry"
